@@ -1,0 +1,64 @@
+# Sourced by the end-to-end runner and scripts/demo: a private Wine prefix under the build
+# tree, a Japanese locale (ANSI code page 932), quiet Wine and, unless MIROKAN_E2E_DISPLAY
+# names one, a private virtual X screen.
+#
+# Needs: MIROKAN_WINEPREFIX (the prefix folder). Provides: mirokan_wine_up, mirokan_wine_down.
+
+mirokan_wine_env() {
+  export WINEPREFIX="$MIROKAN_WINEPREFIX"
+  export WINEARCH=win64
+  export WINEDEBUG="${MIROKAN_WINEDEBUG:--all}"
+  # No Mono or Gecko install prompts, no crash dialogs waiting for a click.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  # Wine takes its ANSI code page from LC_ALL when the locale is not generated here.
+  export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
+  unset WINELOADERNOEXEC
+}
+
+# Starts Xvfb on a free display number; sets DISPLAY and MIROKAN_XVFB_PID.
+mirokan_start_xvfb() {
+  local size="${MIROKAN_SCREEN:-1280x800x24}" n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 "$size" -nolisten tcp -noreset >/dev/null 2>&1 &
+    MIROKAN_XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$MIROKAN_XVFB_PID" 2>/dev/null || break
+      sleep 0.05
+    done
+  done
+  echo "could not start Xvfb" >&2
+  return 1
+}
+
+mirokan_wine_up() {
+  mirokan_wine_env
+  if [ -n "${MIROKAN_E2E_DISPLAY:-}" ]; then
+    export DISPLAY="$MIROKAN_E2E_DISPLAY"
+  else
+    mirokan_start_xvfb || return 1
+  fi
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  # The prefix is made once; the lock keeps two runners from making it at the same time.
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.mirokan-ready" ]; then
+      rm -rf "$WINEPREFIX"
+      wineboot -i >/dev/null 2>&1 || exit 1
+      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+      wineserver -w
+      touch "$WINEPREFIX/.mirokan-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock" || { echo "could not create the Wine prefix $WINEPREFIX" >&2; return 1; }
+}
+
+mirokan_wine_down() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${MIROKAN_XVFB_PID:-}" ]; then
+    kill "$MIROKAN_XVFB_PID" 2>/dev/null || true
+    wait "$MIROKAN_XVFB_PID" 2>/dev/null || true
+    unset MIROKAN_XVFB_PID
+  fi
+}

@@ -1,0 +1,206 @@
+#include "e2e_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+namespace mirokan::e2e {
+
+std::wstring TestFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  const auto slash = folder.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? L"." : folder.substr(0, slash);
+}
+
+std::wstring InFolder(const std::wstring& name) { return TestFolder() + L"\\" + name; }
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+Process Process::Start(const std::wstring& program, const std::wstring& arguments,
+                       const std::wstring& folder) {
+  std::wstring command_line = L"\"" + program + L"\"";
+  if (!arguments.empty()) command_line += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  const std::wstring dir = folder.empty() ? TestFolder() : folder;
+  Process process;
+  if (CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     dir.c_str(), &startup, &info)) {
+    CloseHandle(info.hThread);
+    process.process_ = info.hProcess;
+    process.id_ = info.dwProcessId;
+  }
+  return process;
+}
+
+Process::Process(Process&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+
+Process& Process::operator=(Process&& other) noexcept {
+  if (this != &other) {
+    Kill();
+    process_ = std::exchange(other.process_, nullptr);
+    id_ = std::exchange(other.id_, 0);
+  }
+  return *this;
+}
+
+Process::~Process() { Kill(); }
+
+bool Process::Running() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitExit(std::chrono::milliseconds deadline, DWORD* exit_code) {
+  if (!process_) return false;
+  if (WaitForSingleObject(process_, static_cast<DWORD>(deadline.count())) != WAIT_OBJECT_0) {
+    return false;
+  }
+  if (exit_code) GetExitCodeProcess(process_, exit_code);
+  return true;
+}
+
+void Process::Kill() {
+  if (!process_) return;
+  if (Running()) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 10000);
+  }
+  CloseHandle(process_);
+  process_ = nullptr;
+  id_ = 0;
+}
+
+namespace {
+struct Search {
+  DWORD pid;
+  const wchar_t* class_name;
+  const wchar_t* caption;
+  bool visible_only;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<Search*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (search.pid != 0 && owner != search.pid) return TRUE;
+  if (search.visible_only && !IsWindowVisible(window)) return TRUE;
+  if (search.class_name && ClassName(window) != search.class_name) return TRUE;
+  if (search.caption && WindowText(window) != search.caption) return TRUE;
+  search.found.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM context) {
+  auto& texts = *reinterpret_cast<std::vector<std::wstring>*>(context);
+  if (_wcsicmp(ClassName(child).c_str(), L"Static") == 0) {
+    std::wstring text = WindowText(child);
+    if (!text.empty()) texts.push_back(std::move(text));
+  }
+  return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> TopWindows(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
+                             bool visible_only) {
+  Search search{pid, class_name, caption, visible_only, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForWindow(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
+                   std::chrono::milliseconds deadline) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        const auto windows = TopWindows(pid, class_name, caption);
+        if (!windows.empty()) found = windows.front();
+        return found != nullptr;
+      },
+      deadline);
+  return found;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t buffer[1024] = {};
+  const int length = GetWindowTextW(window, buffer, 1024);
+  return std::wstring(buffer, length > 0 ? length : 0);
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t buffer[256] = {};
+  const int length = GetClassNameW(window, buffer, 256);
+  return std::wstring(buffer, length > 0 ? length : 0);
+}
+
+MessageBoxInfo WaitForMessageBox(DWORD pid, std::chrono::milliseconds deadline) {
+  MessageBoxInfo info;
+  WaitUntil(
+      [&] {
+        const auto boxes = TopWindows(pid, L"#32770", nullptr, true);
+        if (boxes.empty()) return false;
+        info.window = boxes.front();
+        return true;
+      },
+      deadline);
+  if (!info.window) return info;
+  info.caption = WindowText(info.window);
+  // The text is the box's static control (id 0xFFFF on Windows); the icon is a static too,
+  // but without text.
+  std::vector<std::wstring> texts;
+  WaitUntil(
+      [&] {
+        texts.clear();
+        EnumChildWindows(info.window, CollectStaticText, reinterpret_cast<LPARAM>(&texts));
+        return !texts.empty();
+      },
+      2s);
+  if (!texts.empty()) info.text = texts.front();
+  return info;
+}
+
+void DismissMessageBox(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
+
+void MoveCursorTo(int x, int y) { SetCursorPos(x, y); }
+
+POINT CursorPos() {
+  POINT point{};
+  GetCursorPos(&point);
+  return point;
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+bool FileExistsAt(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace mirokan::e2e

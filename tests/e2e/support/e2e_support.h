@@ -1,0 +1,88 @@
+// Helpers for the end-to-end tests: they run under Wine as Windows programs and drive the
+// real Mirokan.scr / Mirokan.data through Win32. Each test program runs in a folder of its
+// own that also holds fresh copies of both programs.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace mirokan::e2e {
+
+using namespace std::chrono_literals;
+
+// The folder of the running test program (with copies of Mirokan.scr and Mirokan.data).
+std::wstring TestFolder();
+// TestFolder() + "\" + name.
+std::wstring InFolder(const std::wstring& name);
+
+// Polls `condition` every 20 ms until it holds or `deadline` passes; true when it held.
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds deadline = std::chrono::seconds(20));
+
+// A child process; the destructor kills it (and waits) if it still runs, so no test leaves
+// a program of ours behind.
+class Process {
+ public:
+  // Starts `program` with the argument text `arguments` (may be empty) in `folder`
+  // (TestFolder() when empty).
+  static Process Start(const std::wstring& program, const std::wstring& arguments = L"",
+                       const std::wstring& folder = L"");
+  Process() = default;
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&& other) noexcept;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process();
+
+  bool Started() const { return process_ != nullptr; }
+  DWORD Id() const { return id_; }
+  HANDLE Handle() const { return process_; }
+  bool Running() const;
+  // Waits for the exit; true with `exit_code` set when it ended in time.
+  bool WaitExit(std::chrono::milliseconds deadline, DWORD* exit_code = nullptr);
+  void Kill();
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// Visible or hidden top-level windows of process `pid` (any when pid is 0) whose class and
+// caption match (null matches anything).
+std::vector<HWND> TopWindows(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
+                             bool visible_only = false);
+HWND WaitForWindow(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
+                   std::chrono::milliseconds deadline = std::chrono::seconds(20));
+
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+
+// A message box of process `pid` (dialog class "#32770"), its caption and its text.
+struct MessageBoxInfo {
+  HWND window = nullptr;
+  std::wstring caption;
+  std::wstring text;
+};
+MessageBoxInfo WaitForMessageBox(DWORD pid,
+                                 std::chrono::milliseconds deadline = std::chrono::seconds(20));
+// Presses OK (or closes) the message box.
+void DismissMessageBox(HWND box);
+
+// Moves the real pointer (other processes see it).
+void MoveCursorTo(int x, int y);
+POINT CursorPos();
+
+// Screen pixel through the desktop DC (what the X screen shows under Wine), as RGB.
+COLORREF ScreenPixel(int x, int y);
+
+// Whole-file helpers.
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool FileExistsAt(const std::wstring& path);
+
+}  // namespace mirokan::e2e
