@@ -11,7 +11,8 @@ mirokan_wine_env() {
   # No Mono or Gecko install prompts, no crash dialogs waiting for a click.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   # Wine takes its ANSI code page from LC_ALL when the locale is not generated here.
-  export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
+  # (The braces keep bash's own warning about the ungenerated locale quiet.)
+  { export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8; } 2>/dev/null
   unset WINELOADERNOEXEC
 }
 

@@ -1,4 +1,11 @@
-// Entry point of Mirokan.scr.
+// Entry point of Mirokan.scr: Main decides and loads one form; the program then runs its
+// message loop for as long as a form stays loaded.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "saver/host/win32_forms.h"
+#include "saver/host/win32_startup.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  mirokan::win32::Main();
+  return mirokan::win32::RunMessageLoop();
+}

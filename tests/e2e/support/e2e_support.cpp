@@ -1,8 +1,9 @@
 #include "e2e_support.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include "common/win32_file.h"
+
+#include <tlhelp32.h>
+
 #include <utility>
 
 namespace mirokan::e2e {
@@ -80,6 +81,22 @@ void Process::Kill() {
   CloseHandle(process_);
   process_ = nullptr;
   id_ = 0;
+}
+
+void KillProcessesNamed(const wchar_t* name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, name) != 0) continue;
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+      TerminateProcess(process, 99);
+      WaitForSingleObject(process, 10000);
+      CloseHandle(process);
+    }
+  }
+  CloseHandle(snapshot);
 }
 
 namespace {
@@ -189,14 +206,13 @@ COLORREF ScreenPixel(int x, int y) {
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  const auto bytes = win32::ReadWholeFile(path);
+  return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
+  return win32::WriteWholeFile(
+      path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 bool FileExistsAt(const std::wstring& path) {

@@ -52,6 +52,9 @@ class Process {
   DWORD id_ = 0;
 };
 
+// Ends every process whose executable file name is `name` (e.g. a renderer a saver started).
+void KillProcessesNamed(const wchar_t* name);
+
 // Visible or hidden top-level windows of process `pid` (any when pid is 0) whose class and
 // caption match (null matches anything).
 std::vector<HWND> TopWindows(DWORD pid, const wchar_t* class_name, const wchar_t* caption,

@@ -1,0 +1,49 @@
+// Whole-file helpers on CreateFileW.
+#include "common/win32_file.h"
+
+#include <windows.h>
+
+#include "common/win32_handles.h"
+
+namespace mirokan::win32 {
+
+bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::wstring& path) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > (1ll << 31)) {
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read,
+                  nullptr) ||
+        read == 0) {
+      break;
+    }
+    done += read;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+}  // namespace mirokan::win32

@@ -1,0 +1,16 @@
+// Whole-file reads and writes by wide path, so paths outside the ANSI code page work.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace mirokan::win32 {
+
+// Replaces the file; false when it could not be written completely.
+bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes);
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::wstring& path);
+
+}  // namespace mirokan::win32

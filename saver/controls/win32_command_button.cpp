@@ -1,0 +1,454 @@
+// The push button's window: its own class, a message procedure that turns mouse, focus and
+// the hover poll into ButtonMachine events, and the drawing of the face (GradientFill and
+// eight stretched frame pieces) and caption into a back buffer that WM_PAINT copies out.
+#include "saver/controls/win32_command_button.h"
+
+#include <windowsx.h>
+
+#include <cmath>
+#include <utility>
+
+#include "common/win32_text.h"
+#include "saver/controls/button_faces.h"
+
+namespace mirokan::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"MirokanCommandButton";
+constexpr unsigned kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
+
+bool RegisterButtonClass(WNDPROC procedure) {
+  static const bool registered = [procedure] {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof(window_class);
+    // No CS_DBLCLKS: the second press of a double click is an ordinary press.
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.lpszClassName = kClassName;
+    return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }();
+  return registered;
+}
+
+COLORREF ToColorRef(std::uint32_t colour) {
+  // Colours with the top bit set name a system colour by its index.
+  if (colour & 0x80000000u) return GetSysColor(int(colour & 0xFF));
+  return colour & 0xFFFFFFu;
+}
+
+COLOR16 Channel16(std::uint8_t value) {
+  return COLOR16(value << 8);
+}
+
+}  // namespace
+
+// Marks a message handler as running so that a hover tick dispatched by a modal loop inside
+// the host's Click handler does not run inside it; safe when the handler destroys the button.
+class CommandButton::HandlerScope {
+ public:
+  explicit HandlerScope(CommandButton& button)
+      : alive_(button.alive_), flag_(&button.running_handler_), previous_(*flag_) {
+    *flag_ = true;
+  }
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+  ~HandlerScope() {
+    if (!alive_.expired()) *flag_ = previous_;
+  }
+
+ private:
+  std::weak_ptr<int> alive_;
+  bool* flag_;
+  bool previous_;
+};
+
+CommandButton::CommandButton(const ButtonFont& ambient_font) : machine_(ambient_font) {}
+
+std::unique_ptr<CommandButton> CommandButton::Create(HWND parent, const RECT& bounds,
+                                                     const ButtonFont& ambient_font,
+                                                     const PropertyBag& stored, int control_id) {
+  if (!RegisterButtonClass(&CommandButton::WindowProc)) return nullptr;
+  std::unique_ptr<CommandButton> button(new CommandButton(ambient_font));
+  button->pending_properties_ = &stored;
+  const HWND window = CreateWindowExW(
+      0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, bounds.left,
+      bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)), GetModuleHandleW(nullptr),
+      button.get());
+  button->pending_properties_ = nullptr;
+  if (!window) return nullptr;
+  return button;
+}
+
+CommandButton::~CommandButton() {
+  if (window_) DestroyWindow(window_);
+}
+
+void CommandButton::Initialize() {
+  Apply(machine_.Initialize());
+}
+
+std::uint8_t CommandButton::Visible() {
+  const auto read = machine_.ReadVisible();
+  Apply(read.effects);
+  return static_cast<std::uint8_t>(read.value);
+}
+
+void CommandButton::SetVisible(std::uint8_t value) {
+  Apply(machine_.WriteVisible(value));
+}
+
+std::uint32_t CommandButton::FontColour() {
+  const auto read = machine_.ReadFontColour();
+  Apply(read.effects);
+  return read.value;
+}
+
+void CommandButton::SetFontColour(std::uint32_t colour) {
+  Apply(machine_.WriteFontColour(colour));
+}
+
+bool CommandButton::Enabled() {
+  const auto read = machine_.ReadEnabled();
+  Apply(read.effects);
+  return read.value != 0;
+}
+
+void CommandButton::SetEnabled(bool enabled) {
+  Apply(machine_.WriteEnabled(enabled));
+}
+
+std::string CommandButton::Caption() const {
+  return machine_.Properties().Caption;
+}
+
+void CommandButton::SetCaption(std::string caption) {
+  Apply(machine_.WriteCaption(std::move(caption)));
+}
+
+ButtonFont CommandButton::Font() const {
+  return machine_.Properties().Font;
+}
+
+void CommandButton::SetFont(const ButtonFont& font) {
+  Apply(machine_.WriteFont(font));
+}
+
+void CommandButton::SaveProperties(PropertyBag& bag) {
+  Apply(machine_.WriteProperties(bag));
+}
+
+LRESULT CALLBACK CommandButton::WindowProc(HWND window, UINT message, WPARAM wparam,
+                                           LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    auto* button = static_cast<CommandButton*>(create->lpCreateParams);
+    button->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(button));
+  }
+  auto* button = reinterpret_cast<CommandButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!button) return DefWindowProcW(window, message, wparam, lparam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    button->window_ = nullptr;
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+  // Nothing may unwind into the system's dispatcher; a failed step is dropped like any other.
+  try {
+    return button->HandleMessage(message, wparam, lparam);
+  } catch (...) {
+    return 0;
+  }
+}
+
+LRESULT CommandButton::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE: {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+      width_ = create->cx;
+      height_ = create->cy;
+      ResizeBuffers();
+      static const PropertyBag kNothingStored;
+      Apply(machine_.ReadProperties(pending_properties_ ? *pending_properties_ : kNothingStored));
+      return 0;
+    }
+    case WM_SIZE: {
+      const int width = GET_X_LPARAM(lparam), height = GET_Y_LPARAM(lparam);
+      if (width != width_ || height != height_) {
+        width_ = width;
+        height_ = height;
+        ResizeBuffers();
+      }
+      Apply(machine_.Resized());
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      // While captured, moves arrive from anywhere; only those over the control count.
+      const POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      RECT client{};
+      GetClientRect(window_, &client);
+      if (PtInRect(&client, point)) {
+        HandlerScope scope(*this);
+        Apply(machine_.PointerMovedOver());
+      }
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      Press(MouseButton::Left, MK_LBUTTON);
+      return 0;
+    case WM_RBUTTONDOWN:
+      Press(MouseButton::Right, MK_RBUTTON);
+      return 0;
+    case WM_MBUTTONDOWN:
+      Press(MouseButton::Middle, MK_MBUTTON);
+      return 0;
+    // The release may end in Click, after which this object may be gone: return at once.
+    case WM_LBUTTONUP:
+      Release(MouseButton::Left, MK_LBUTTON);
+      return 0;
+    case WM_RBUTTONUP:
+      Release(MouseButton::Right, MK_RBUTTON);
+      return 0;
+    case WM_MBUTTONUP:
+      Release(MouseButton::Middle, MK_MBUTTON);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lparam) != window_) pressed_buttons_ = 0;
+      return 0;
+    case WM_SETFOCUS: {
+      HandlerScope scope(*this);
+      Apply(machine_.FocusGained());
+      return 0;
+    }
+    case WM_KILLFOCUS: {
+      HandlerScope scope(*this);
+      Apply(machine_.FocusLost());
+      return 0;
+    }
+    case WM_TIMER:
+      if (wparam == kTmrMouseId) HoverTick();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the back buffer covers everything
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      const HDC dc = BeginPaint(window_, &paint);
+      if (dc && back_dc_) BitBlt(dc, 0, 0, width_, height_, back_dc_.Get(), 0, 0, SRCCOPY);
+      EndPaint(window_, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      if (back_dc_) {
+        BitBlt(reinterpret_cast<HDC>(wparam), 0, 0, width_, height_, back_dc_.Get(), 0, 0, SRCCOPY);
+      }
+      return 0;
+    case WM_DESTROY:
+      KillTimer(window_, kTmrMouseId);
+      return 0;
+    default:
+      return DefWindowProcW(window_, message, wparam, lparam);
+  }
+}
+
+void CommandButton::Press(MouseButton button, unsigned flag) {
+  HandlerScope scope(*this);
+  // As the host toolkit does: a press captures the mouse, so the release comes back here
+  // wherever it happens, and gives the focus to the control (not while it is disabled).
+  pressed_buttons_ |= flag;
+  if (GetCapture() != window_) SetCapture(window_);
+  if (machine_.Properties().Enabled && GetFocus() != window_) SetFocus(window_);
+  Apply(machine_.ButtonPressed(button));
+}
+
+void CommandButton::Release(MouseButton button, unsigned flag) {
+  // A release whose press began elsewhere belongs to that window, not to the button.
+  if (!(pressed_buttons_ & flag)) return;
+  pressed_buttons_ &= ~flag;
+  if (!(pressed_buttons_ & kAnyButton) && GetCapture() == window_) ReleaseCapture();
+  HandlerScope scope(*this);
+  Apply(machine_.ButtonReleased(button));
+}
+
+void CommandButton::HoverTick() {
+  if (running_handler_) return;
+  POINT cursor{};
+  if (!GetCursorPos(&cursor)) return;
+  // The caption has no window of its own, so over it counts as over the control; any window
+  // lying over the control counts as away.
+  const PointerPlace place =
+      WindowFromPoint(cursor) == window_ ? PointerPlace::OverControl : PointerPlace::Away;
+  HandlerScope scope(*this);
+  Apply(machine_.HoverTick(place));
+}
+
+bool CommandButton::Apply(const ButtonEffects& effects) {
+  if (!window_) return true;
+  if (effects.start_hover_timer) SetTimer(window_, kTmrMouseId, kTmrMouseInterval, nullptr);
+  if (effects.draw) DrawFace(*effects.draw);
+  // The property-changed notice only matters to a form designer; there is none at run time.
+  if (effects.Visible()) {
+    ComposeBackBuffer();
+    InvalidateRect(window_, nullptr, FALSE);
+    // Show the new look before a Click handler gets the chance to open a modal window.
+    UpdateWindow(window_);
+  }
+  if (!effects.click || !Click) return true;
+  const std::weak_ptr<int> alive = alive_;
+  // The handler may destroy this object, and `Click` with it.
+  const std::function<void()> click = Click;
+  click();
+  return !alive.expired();
+}
+
+void CommandButton::ResizeBuffers() {
+  back_dc_.Reset();
+  back_bitmap_.Reset();
+  surface_dc_.Reset();
+  surface_bitmap_.Reset();
+  const WindowDc screen(window_);
+  if (!screen) return;
+  if (!faces_dc_) {
+    // The six pictures side by side in one 24-bit bitmap, built once per window.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kFaceWidth * kButtonFaceCount;
+    info.bmiHeader.biHeight = -kFaceHeight;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    faces_bitmap_.Reset(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    faces_dc_.Reset(CreateCompatibleDC(screen.Get()));
+    if (faces_bitmap_ && faces_dc_ && bits) {
+      const int stride = (kFaceWidth * kButtonFaceCount * 3 + 3) & ~3;
+      auto* row_bytes = static_cast<std::uint8_t*>(bits);
+      for (int f = 0; f < kButtonFaceCount; ++f) {
+        const RgbImage picture = FacePicture(static_cast<ButtonFace>(f));
+        for (int y = 0; y < kFaceHeight; ++y) {
+          std::uint8_t* pixel = row_bytes + y * stride + f * kFaceWidth * 3;
+          for (int x = 0; x < kFaceWidth; ++x, pixel += 3) {
+            const Rgb c = picture.At(x, y);
+            pixel[0] = c.b;
+            pixel[1] = c.g;
+            pixel[2] = c.r;
+          }
+        }
+      }
+      GdiFlush();
+      SelectObject(faces_dc_.Get(), faces_bitmap_.Get());
+    }
+  }
+  if (width_ <= 0 || height_ <= 0) return;
+  surface_bitmap_.Reset(CreateCompatibleBitmap(screen.Get(), width_, height_));
+  surface_dc_.Reset(CreateCompatibleDC(screen.Get()));
+  back_bitmap_.Reset(CreateCompatibleBitmap(screen.Get(), width_, height_));
+  back_dc_.Reset(CreateCompatibleDC(screen.Get()));
+  if (!surface_bitmap_ || !surface_dc_ || !back_bitmap_ || !back_dc_) {
+    back_dc_.Reset();
+    surface_dc_.Reset();
+    return;
+  }
+  // Each bitmap stays selected for its DC's whole life.
+  SelectObject(surface_dc_.Get(), surface_bitmap_.Get());
+  SelectObject(back_dc_.Get(), back_bitmap_.Get());
+  const RECT all{0, 0, width_, height_};
+  FillRect(surface_dc_.Get(), &all, GetSysColorBrush(COLOR_BTNFACE));
+  FillRect(back_dc_.Get(), &all, GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void CommandButton::DrawFace(const FaceDrawing& drawing) {
+  if (!surface_dc_ || !faces_dc_) return;
+  const HDC surface = surface_dc_.Get();
+  const RECT all{0, 0, width_, height_};
+  FillRect(surface, &all, GetSysColorBrush(COLOR_BTNFACE));
+  PaintGradient(drawing.gradient);
+  SetStretchBltMode(surface, COLORONCOLOR);
+  const int picture_left = static_cast<int>(drawing.picture) * kFaceWidth;
+  for (const FramePiece& piece : FramePieces(width_, height_)) {
+    const PixelRect& d = piece.destination;
+    const PixelRect& s = piece.source;
+    // A control smaller than two corners has pieces of no span; a negative one would mirror.
+    if (d.width <= 0 || d.height <= 0) continue;
+    StretchBlt(surface, d.x, d.y, d.width, d.height, faces_dc_.Get(), picture_left + s.x, s.y,
+               s.width, s.height, SRCCOPY);
+  }
+}
+
+void CommandButton::PaintGradient(Gradient gradient) {
+  const Rgb first = gradient == Gradient::Plain ? kGradientLight : kGradientDark;
+  const Rgb second = gradient == Gradient::Plain ? kGradientDark : kGradientLight;
+  TRIVERTEX vertices[2] = {
+      {0, 0, Channel16(first.r), Channel16(first.g), Channel16(first.b), 0},
+      {width_ - 1, height_ - 1, Channel16(second.r), Channel16(second.g), Channel16(second.b), 0},
+  };
+  GRADIENT_RECT rect{1, 0};
+  GradientFill(surface_dc_.Get(), vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+}
+
+void CommandButton::ComposeBackBuffer() {
+  if (!back_dc_) return;
+  if (machine_.Properties().Visible == BackStyle::Opaque) {
+    BitBlt(back_dc_.Get(), 0, 0, width_, height_, surface_dc_.Get(), 0, 0, SRCCOPY);
+  } else {
+    PaintParentBackground();
+  }
+  DrawCaption();
+}
+
+void CommandButton::PaintParentBackground() {
+  // A transparent control shows what its parent draws beneath it.
+  const HDC back = back_dc_.Get();
+  const RECT all{0, 0, width_, height_};
+  FillRect(back, &all, GetSysColorBrush(COLOR_BTNFACE));
+  const HWND parent = GetParent(window_);
+  if (!parent) return;
+  POINT origin{0, 0};
+  MapWindowPoints(window_, parent, &origin, 1);
+  POINT previous{};
+  SetViewportOrgEx(back, -origin.x, -origin.y, &previous);
+  SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(back), 0);
+  SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(back), PRF_CLIENT);
+  SetViewportOrgEx(back, previous.x, previous.y, nullptr);
+}
+
+void CommandButton::DrawCaption() {
+  const ButtonProperties& properties = machine_.Properties();
+  if (!font_made_ || !(made_font_ == properties.Font)) MakeFont();
+  if (properties.Caption.empty()) return;
+  const HDC back = back_dc_.Get();
+  const std::wstring text = Utf8ToWide(properties.Caption);
+  SelectGuard font(back,
+                   font_ ? static_cast<HGDIOBJ>(font_.Get()) : GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(back, TRANSPARENT);
+  SetTextColor(back, machine_.Look() == CaptionLook::Enabled ? ToColorRef(properties.FontColour)
+                                                             : GetSysColor(COLOR_GRAYTEXT));
+  // The label is as high as its text and as wide as the control.
+  constexpr UINT kFormat = DT_CENTER | DT_NOPREFIX;
+  RECT label{0, 0, width_, 0};
+  DrawTextW(back, text.c_str(), int(text.size()), &label, kFormat | DT_CALCRECT);
+  const int label_height = label.bottom - label.top;
+  const int top = CaptionTop(height_, label_height);
+  label = {0, top, width_, top + label_height};
+  DrawTextW(back, text.c_str(), int(text.size()), &label, kFormat);
+}
+
+void CommandButton::MakeFont() {
+  const ButtonFont& font = machine_.Properties().Font;
+  LOGFONTW log{};
+  int dpi = 96;
+  if (const WindowDc screen(nullptr); screen) dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  log.lfHeight = -static_cast<LONG>(std::lround(font.size_points * dpi / 72.0));
+  log.lfWeight = font.weight;
+  log.lfItalic = font.italic;
+  log.lfUnderline = font.underline;
+  log.lfStrikeOut = font.strikethrough;
+  log.lfCharSet = font.charset;
+  const std::wstring name = Utf8ToWide(font.name);
+  lstrcpynW(log.lfFaceName, name.c_str(), LF_FACESIZE);
+  font_.Reset(CreateFontIndirectW(&log));
+  made_font_ = font;
+  font_made_ = true;
+}
+
+}  // namespace mirokan::win32

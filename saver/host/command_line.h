@@ -1,0 +1,38 @@
+// Decoding of the screen-saver command line.
+//
+// Only the second character of the argument text, folded to upper case, decides what the
+// saver does; the preview request carries its parent window's handle from the fourth
+// character on.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mirokan {
+
+enum class StartRequest {
+  RunHidingCursor,  // "S": the saver session with the cursor hidden
+  RunShowingCursor, // empty argument text: the session with the cursor left visible
+  Configure,        // "C": the settings dialog
+  Preview,          // "P": the still preview inside the given window
+  EndSilently,      // anything else
+};
+
+struct CommandLine {
+  // The upper-cased second character, or 0 when the text is shorter than two characters
+  // (a character outside ASCII is kept as it is and matches no request).
+  char32_t ModeCharacter = 0;
+  bool ArgumentTextEmpty = true;
+  StartRequest Request = StartRequest::RunShowingCursor;
+  // For "P": the number read from the fourth character on, rounded; absent when it does not
+  // fit a 32-bit window handle (the preview then has no usable parent).
+  std::optional<std::uint32_t> PreviewParent;
+};
+
+// `argument_text` is UTF-8: the text after the program's own name, as the system hands it
+// over (leading blanks already removed).
+CommandLine DecodeCommandLine(std::string_view argument_text);
+
+}  // namespace mirokan

@@ -1,0 +1,92 @@
+#include "saver/host/settings.h"
+
+#include <optional>
+
+#include "common/number_text.h"
+
+namespace mirokan {
+namespace {
+
+std::optional<std::int16_t> KindOrRepeat(std::string_view value) {
+  if (value.empty()) return std::int16_t{0};
+  const std::optional<double> number = ParseNumber(value);
+  if (!number) return std::nullopt;
+  return FloorToInt16(*number);
+}
+
+// Cuts UTF-8 text to at most `limit` code points, never inside one.
+std::string_view CutToCodePoints(std::string_view text, std::size_t limit) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      if (count == limit) return text.substr(0, i);
+      ++count;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string SettingsFilePath(std::string_view program_folder) {
+  std::string path(program_folder);
+  path += kSettingsFileName;
+  return path;
+}
+
+std::string ReadIniValue(ProfileStore& store, std::string_view section, std::string_view key,
+                         std::string_view path) {
+  std::string value = store.ReadString(section, key, path);
+  // The reply buffer holds 256 characters with the terminating zero; text stops at the
+  // first zero.
+  if (const auto zero = value.find('\0'); zero != std::string::npos) value.resize(zero);
+  if (value.size() > kProfileValueLimit) value.resize(kProfileValueLimit);
+  return value;
+}
+
+void WriteIniValue(ProfileStore& store, std::string_view section, std::string_view key,
+                   std::string_view value, std::string_view path) {
+  // A failed write is silent by design: the next start reads whatever the file holds.
+  (void)store.WriteString(CutToCodePoints(section, kProfileNameLimit),
+                          CutToCodePoints(key, kProfileNameLimit), value, path);
+}
+
+bool FileExists(FileProbe& probe, std::string_view path) {
+  if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  if (path.empty()) return false;
+  return probe.CanOpenForReading(path);
+}
+
+void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,
+                  std::string_view program_folder) {
+  if (const auto kind =
+          KindOrRepeat(ReadIniValue(store, kSettingsSection, kKeyBgmKind,
+                                    SettingsFilePath(program_folder)))) {
+    settings.BGMKind = *kind;
+  }
+  if (const auto repeat =
+          KindOrRepeat(ReadIniValue(store, kSettingsSection, kKeyBgmRepeat,
+                                    SettingsFilePath(program_folder)))) {
+    settings.BGMRepeat = *repeat;
+  }
+  std::string file =
+      ReadIniValue(store, kSettingsSection, kKeyBgmFile, SettingsFilePath(program_folder));
+  if (!file.empty() && !FileExists(probe, file)) file.clear();
+  settings.BGMFile = std::move(file);
+  if (settings.BGMFile.empty() && settings.BGMKind == kBgmFile) settings.BGMKind = kBgmNone;
+}
+
+void SaveSettings(const Settings& settings, ProfileStore& store, std::string_view program_folder) {
+  const std::string path = SettingsFilePath(program_folder);
+  WriteIniValue(store, kSettingsSection, kKeyBgmKind, DecimalText(settings.BGMKind), path);
+  WriteIniValue(store, kSettingsSection, kKeyBgmRepeat, DecimalText(settings.BGMRepeat), path);
+  WriteIniValue(store, kSettingsSection, kKeyBgmFile, settings.BGMFile, path);
+}
+
+std::int16_t RepeatFromText(std::string_view text) {
+  const std::optional<double> number = ParseNumber(text);
+  if (!number) return 0;
+  return RoundToInt16(*number).value_or(0);
+}
+
+}  // namespace mirokan

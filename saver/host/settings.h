@@ -1,0 +1,77 @@
+// The saver's settings: the background-music choice kept in a profile (INI) file beside
+// the program, and the rules for reading it back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace mirokan {
+
+struct Settings {
+  std::int16_t BGMKind = 0;    // 0 none, 1 audio CD, 2 music file; other values play nothing
+  std::int16_t BGMRepeat = 0;  // CD track to repeat, 0 for the whole disc
+  std::string BGMFile;         // UTF-8 path of the MP3 or WAV file
+};
+
+inline constexpr std::int16_t kBgmNone = 0;
+inline constexpr std::int16_t kBgmCd = 1;
+inline constexpr std::int16_t kBgmFile = 2;
+
+inline constexpr char kSettingsFileName[] = "\\Mirokan.ini";
+inline constexpr char kSettingsSection[] = "Section";
+inline constexpr char kKeyBgmKind[] = "BGM区分";
+inline constexpr char kKeyBgmRepeat[] = "BGMﾘﾋﾟｰﾄ";
+inline constexpr char kKeyBgmFile[] = "BGMﾌｧｲﾙ";
+
+// A value read back is at most this many bytes of the ANSI code page.
+inline constexpr std::size_t kProfileValueLimit = 255;
+// Section and key names handed to the writer are cut to this many characters.
+inline constexpr std::size_t kProfileNameLimit = 128;
+
+// The platform's profile-string functions, by file path.
+class ProfileStore {
+ public:
+  virtual ~ProfileStore() = default;
+  // The value, or empty text when the file, the section or the key is missing; longer
+  // values come back cut to kProfileValueLimit bytes.
+  virtual std::string ReadString(std::string_view section, std::string_view key,
+                                 std::string_view path) = 0;
+  // Creates the file and section as needed; false when the write failed.
+  virtual bool WriteString(std::string_view section, std::string_view key, std::string_view value,
+                           std::string_view path) = 0;
+};
+
+// Whether a file can be opened for sequential reading.
+class FileProbe {
+ public:
+  virtual ~FileProbe() = default;
+  virtual bool CanOpenForReading(std::string_view path) = 0;
+};
+
+// The settings file of a program folder: the folder and "\Mirokan.ini" joined as they are
+// (a folder ending in a backslash gives a doubled one, which the platform accepts).
+std::string SettingsFilePath(std::string_view program_folder);
+
+std::string ReadIniValue(ProfileStore& store, std::string_view section, std::string_view key,
+                         std::string_view path);
+void WriteIniValue(ProfileStore& store, std::string_view section, std::string_view key,
+                   std::string_view value, std::string_view path);
+
+// True when the file can be opened for reading; one trailing backslash is ignored.
+bool FileExists(FileProbe& probe, std::string_view path);
+
+// Reads the three values into `settings`. A value that is not a number, or whose integer
+// part does not fit 16 bits, leaves its field as it was; a file choice that cannot be opened
+// is dropped, and the file kind then falls back to none.
+void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,
+                  std::string_view program_folder);
+
+// Writes all three keys in their fixed order, whatever the kind.
+void SaveSettings(const Settings& settings, ProfileStore& store, std::string_view program_folder);
+
+// The repeat box's text as a track number: numeric text rounded to 16 bits (halves to
+// even), anything else, and numbers beyond 16 bits, 0.
+std::int16_t RepeatFromText(std::string_view text);
+
+}  // namespace mirokan

@@ -1,0 +1,368 @@
+// The form layer on plain Win32: one window class for every form, timers through SetTimer
+// with a guard against re-entry from modal loops, and a DIB section as the persistent image.
+#include "saver/host/win32_forms.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "common/win32_file.h"
+#include "saver/host/bitmap_writer.h"
+
+namespace mirokan::win32 {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"MirokanForm";
+int g_loaded_forms = 0;
+int g_handler_depth = 0;
+
+int LogPixels(int index) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, index) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+// ---- Application services ------------------------------------------------------------
+
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return L".";
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const auto slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return L".";
+  // A root keeps its backslash ("C:\"), as the folder of a program there is written.
+  if (slash == 2 && path[1] == L':') return path.substr(0, 3);
+  return path.substr(0, slash);
+}
+
+std::wstring CommandLineText() {
+  const wchar_t* text = GetCommandLineW();
+  if (!text) return {};
+  // Skip the program's own name, quoted or not, then the blanks after it.
+  if (*text == L'"') {
+    ++text;
+    while (*text && *text != L'"') ++text;
+    if (*text == L'"') ++text;
+  } else {
+    while (*text && *text != L' ' && *text != L'\t') ++text;
+  }
+  while (*text == L' ' || *text == L'\t') ++text;
+  std::wstring arguments(text);
+  while (!arguments.empty() && (arguments.back() == L' ' || arguments.back() == L'\t')) {
+    arguments.pop_back();
+  }
+  return arguments;
+}
+
+int TwipsPerPixelX() { return std::max(1, 1440 / LogPixels(LOGPIXELSX)); }
+int TwipsPerPixelY() { return std::max(1, 1440 / LogPixels(LOGPIXELSY)); }
+
+void ShowMessage(const std::wstring& text, const std::wstring& caption) {
+  RunHandler([&] { MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK); });
+}
+
+void EndAtOnce(UINT exit_code) { ExitProcess(exit_code); }
+
+int RunMessageLoop() {
+  MSG message;
+  while (Form::LoadedForms() > 0) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
+void SetScreenPointer(ScreenPointer pointer) {
+  SetCursor(LoadCursorW(nullptr, pointer == ScreenPointer::Hourglass ? IDC_WAIT : IDC_ARROW));
+}
+
+void RunHandler(const std::function<void()>& handler) {
+  ++g_handler_depth;
+  handler();
+  --g_handler_depth;
+}
+
+bool HandlerRunning() { return g_handler_depth > 0; }
+
+// ---- Persistent image ----------------------------------------------------------------
+
+bool BackingImage::Resize(int width, int height) {
+  if (width == width_ && height == height_ && dc_) return true;
+  if (!dc_) {
+    dc_.Reset(CreateCompatibleDC(nullptr));
+    if (!dc_) return false;
+  }
+  if (original_bitmap_) {
+    SelectObject(dc_.Get(), original_bitmap_);
+    original_bitmap_ = nullptr;
+  }
+  bitmap_.Reset();
+  bits_ = nullptr;
+  width_ = height_ = 0;
+  if (width <= 0 || height <= 0) return true;
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  bitmap_.Reset(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap_) return false;
+  original_bitmap_ = SelectObject(dc_.Get(), bitmap_.Get());
+  bits_ = static_cast<std::uint8_t*>(bits);
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
+void BackingImage::Fill(COLORREF colour) {
+  if (!dc_ || width_ == 0) return;
+  UniqueBrush brush(CreateSolidBrush(colour));
+  RECT area{0, 0, width_, height_};
+  FillRect(dc_.Get(), &area, brush.Get());
+}
+
+bool BackingImage::SaveAsBitmap(const std::wstring& path) const {
+  if (!bits_) return false;
+  GdiFlush();  // the DIB's bits must hold every pending drawing
+  const std::size_t stride = (static_cast<std::size_t>(width_) * 3 + 3) & ~std::size_t{3};
+  const std::vector<std::uint8_t> file = EncodeBitmap24(width_, height_, bits_, stride);
+  if (file.empty()) return false;
+  return WriteWholeFile(path, file);
+}
+
+// ---- Timers ---------------------------------------------------------------------------
+
+FormTimer::FormTimer(Form& form, UINT interval_ms, std::function<void()> on_tick)
+    : form_(form), id_(form.next_timer_id_++), interval_(interval_ms), on_tick_(std::move(on_tick)) {
+  form_.timers_.push_back(this);
+}
+
+FormTimer::~FormTimer() {
+  if (form_.window_) KillTimer(form_.window_, id_);
+  auto& timers = form_.timers_;
+  timers.erase(std::remove(timers.begin(), timers.end(), this), timers.end());
+}
+
+void FormTimer::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  Arm();
+}
+
+void FormTimer::SetInterval(UINT interval_ms) {
+  interval_ = interval_ms;
+  Arm();
+}
+
+void FormTimer::Arm() {
+  if (!form_.window_) return;  // armed when the window comes
+  if (enabled_ && interval_ > 0) {
+    SetTimer(form_.window_, id_, interval_, nullptr);
+  } else {
+    KillTimer(form_.window_, id_);
+  }
+}
+
+void FormTimer::Tick() {
+  // A tick that finds a handler running (its modal loop pumped this message) is dropped;
+  // the next one comes an interval later.
+  if (!enabled_ || HandlerRunning()) return;
+  RunHandler(on_tick_);
+}
+
+// ---- Forms ----------------------------------------------------------------------------
+
+Form::Form(FormOptions options) : options_(std::move(options)) {}
+
+Form::~Form() {
+  if (window_) {
+    unloading_ = true;
+    DestroyWindow(window_);
+  }
+}
+
+int Form::LoadedForms() { return g_loaded_forms; }
+
+void Form::Load() {
+  if (window_) return;
+  static const ATOM form_class = [] {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof(window_class);
+    window_class.lpfnWndProc = WindowProc;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.lpszClassName = kFormClass;
+    return RegisterClassExW(&window_class);
+  }();
+  if (!form_class) return;
+
+  background_brush_.Reset(CreateSolidBrush(options_.background));
+  DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+  DWORD ex_style = 0;
+  if (options_.border == FormBorder::FixedDialog) {
+    style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    ex_style = WS_EX_DLGMODALFRAME;
+  }
+  RECT frame{0, 0, options_.client_width, options_.client_height};
+  AdjustWindowRectEx(&frame, style, FALSE, ex_style);
+  window_ = CreateWindowExW(ex_style, kFormClass, options_.caption.c_str(), style, CW_USEDEFAULT,
+                            CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  if (!window_) return;
+  ++g_loaded_forms;
+  if (options_.icon) {
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(options_.icon));
+  }
+  if (options_.persistent_image) {
+    image_.Resize(options_.client_width, options_.client_height);
+    image_.Fill(options_.background);
+  }
+  for (FormTimer* timer : timers_) timer->Arm();
+  RunHandler([this] { Form_Load(); });
+}
+
+void Form::Show(ShowMode mode) {
+  if (!window_) return;
+  ShowWindow(window_, SW_SHOW);
+  UpdateWindow(window_);
+  if (mode == ShowMode::Modeless) return;
+  MSG message;
+  while (window_) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == -1) break;
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the outer loop
+      break;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void Form::Unload() {
+  if (!window_ || unloading_) return;
+  unloading_ = true;
+  RunHandler([this] {
+    Form_QueryUnload();  // an unload is never cancelled
+    Form_Unload();
+  });
+  if (window_) DestroyWindow(window_);
+}
+
+void Form::SetClientSize(int width, int height) {
+  if (!window_) return;
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::Move(int x, int y, int width, int height) {
+  if (window_) MoveWindow(window_, x, y, width, height, TRUE);
+}
+
+int Form::ClientWidth() const {
+  RECT area{};
+  if (window_) GetClientRect(window_, &area);
+  return area.right;
+}
+
+int Form::ClientHeight() const {
+  RECT area{};
+  if (window_) GetClientRect(window_, &area);
+  return area.bottom;
+}
+
+bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    auto* form = static_cast<Form*>(create->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    form->window_ = window;
+  }
+  auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(window, message, wparam, lparam);
+  return form->Dispatch(message, wparam, lparam);
+}
+
+LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
+  LRESULT result = 0;
+  switch (message) {
+    case WM_TIMER:
+      for (FormTimer* timer : timers_) {
+        if (timer->id_ == wparam) {
+          timer->Tick();
+          return 0;
+        }
+      }
+      return 0;
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    case WM_ERASEBKGND:
+      if (options_.persistent_image) return 1;
+      {
+        RECT area{};
+        GetClientRect(window_, &area);
+        FillRect(reinterpret_cast<HDC>(wparam), &area, background_brush_.Get());
+      }
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window_, &paint);
+      if (options_.persistent_image && image_.Dc()) {
+        BitBlt(dc, 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0, SRCCOPY);
+      }
+      Form_Paint(dc);
+      EndPaint(window_, &paint);
+      return 0;
+    }
+    case WM_SIZE:
+      if (wparam != SIZE_MINIMIZED) RunHandler([this] { Form_Resize(); });
+      break;
+    case WM_DESTROY:
+      // Destroyed from outside (with its parent, say): it unloads like any other form.
+      if (!unloading_) {
+        unloading_ = true;
+        RunHandler([this] {
+          Form_QueryUnload();
+          Form_Unload();
+        });
+      }
+      for (FormTimer* timer : timers_) KillTimer(window_, timer->id_);
+      return 0;
+    case WM_NCDESTROY:
+      Destroyed();
+      return 0;
+    default:
+      break;
+  }
+  if (HandleMessage(message, wparam, lparam, result)) return result;
+  return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+void Form::Destroyed() {
+  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  window_ = nullptr;
+  unloading_ = false;
+  if (--g_loaded_forms == 0) PostQuitMessage(0);
+}
+
+}  // namespace mirokan::win32

@@ -1,0 +1,160 @@
+// The small form layer the saver's windows stand on: forms with load / query-unload /
+// unload handlers and a persistent backing image, timers that tick on the UI thread but
+// never inside a running handler, modal and modeless show, and the application services
+// (own folder, command line, twips, message boxes, ending at once).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/win32_handles.h"
+
+namespace mirokan::win32 {
+
+// ---- Application services ------------------------------------------------------------
+
+// The folder holding the running program, without a trailing backslash (unless a root).
+std::wstring ProgramFolder();
+// The argument text after the program's own name, leading blanks removed.
+std::wstring CommandLineText();
+// Twips per pixel on the screen (15 at 96 dots per inch).
+int TwipsPerPixelX();
+int TwipsPerPixelY();
+// A plain message box: OK only, no icon, waits.
+void ShowMessage(const std::wstring& text, const std::wstring& caption);
+// Stops the process at once; no close or unload handler runs after it.
+[[noreturn]] void EndAtOnce(UINT exit_code = 0);
+// Runs the message loop until no form is left loaded; returns the exit code.
+int RunMessageLoop();
+// Screen-wide mouse pointer: default or hourglass.
+enum class ScreenPointer { Default = 0, Hourglass = 11 };
+void SetScreenPointer(ScreenPointer pointer);
+
+// Every form handler and timer tick runs through this: while one runs, timer ticks are
+// dropped, so a modal loop opened by a handler (a message box, a file chooser) never
+// re-enters a timer handler.
+void RunHandler(const std::function<void()>& handler);
+bool HandlerRunning();
+
+// ---- Persistent image ----------------------------------------------------------------
+
+// An off-screen 24-bit image; drawing on its DC draws into it; it survives being covered.
+class BackingImage {
+ public:
+  bool Resize(int width, int height);
+  HDC Dc() const { return dc_.Get(); }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // Rows top-down, each 3 × width bytes of blue, green, red padded to 4 bytes.
+  const std::uint8_t* Bits() const { return bits_; }
+  // Writes the image as an uncompressed bottom-up 24-bit bitmap file, replacing one.
+  bool SaveAsBitmap(const std::wstring& path) const;
+  void Fill(COLORREF colour);
+
+ private:
+  UniqueMemoryDc dc_;
+  UniqueBitmap bitmap_;
+  HGDIOBJ original_bitmap_ = nullptr;
+  std::uint8_t* bits_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+// ---- Forms ----------------------------------------------------------------------------
+
+class Form;
+
+// A timer of a form: interval in ms and an enabled flag, ticking on the UI thread.
+class FormTimer {
+ public:
+  FormTimer(Form& form, UINT interval_ms, std::function<void()> on_tick);
+  FormTimer(const FormTimer&) = delete;
+  FormTimer& operator=(const FormTimer&) = delete;
+  ~FormTimer();
+
+  void SetEnabled(bool enabled);
+  bool Enabled() const { return enabled_; }
+  void SetInterval(UINT interval_ms);
+  UINT Interval() const { return interval_; }
+
+ private:
+  friend class Form;
+  void Arm();
+  void Tick();
+
+  Form& form_;
+  UINT id_;
+  UINT interval_;
+  bool enabled_ = false;
+  std::function<void()> on_tick_;
+};
+
+enum class FormBorder { None, FixedDialog };
+
+struct FormOptions {
+  std::wstring caption;
+  FormBorder border = FormBorder::None;
+  int client_width = 0;  // pixels
+  int client_height = 0;
+  COLORREF background = RGB(0, 0, 0);
+  bool persistent_image = false;  // paint from the backing image
+  HICON icon = nullptr;
+};
+
+class Form {
+ public:
+  explicit Form(FormOptions options);
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+  virtual ~Form();
+
+  // Creates the window hidden and runs Form_Load before returning.
+  void Load();
+  // Modeless returns at once; modal returns after the form has unloaded.
+  enum class ShowMode { Modeless, Modal };
+  void Show(ShowMode mode);
+  // Runs Form_QueryUnload, then Form_Unload, and destroys the window. When no form is
+  // left loaded the message loop ends.
+  void Unload();
+
+  bool Loaded() const { return window_ != nullptr; }
+  HWND Handle() const { return window_; }
+  BackingImage& Image() { return image_; }
+  // Resizes the client area (pixels) and the backing image with it.
+  void SetClientSize(int width, int height);
+  void Move(int x, int y, int width, int height);
+  int ClientWidth() const;
+  int ClientHeight() const;
+
+  static int LoadedForms();
+
+ protected:
+  virtual void Form_Load() {}
+  virtual void Form_QueryUnload() {}
+  virtual void Form_Unload() {}
+  virtual void Form_Resize() {}
+  virtual void Form_Paint(HDC) {}
+  // Messages not handled by the layer; return true when handled.
+  virtual bool HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+
+ private:
+  friend class FormTimer;
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
+  void Destroyed();
+
+  FormOptions options_;
+  HWND window_ = nullptr;
+  bool unloading_ = false;
+  BackingImage image_;
+  UniqueBrush background_brush_;
+  std::vector<FormTimer*> timers_;
+  UINT next_timer_id_ = 1;
+};
+
+}  // namespace mirokan::win32

@@ -1,0 +1,142 @@
+// The session form: loaded, never shown. It photographs the desktop into its persistent
+// image, leaves it as the snapshot file for the renderer, starts the renderer, records where
+// the cursor stood and watches it every 50 ms; its end gives the cursor back, deletes the
+// snapshot and ends the program.
+#include "saver/host/win32_session_form.h"
+
+#include "common/snapshot_path.h"
+#include "common/win32_handles.h"
+#include "saver/host/win32_startup.h"
+
+namespace mirokan::win32 {
+
+SessionForm& SessionForm::Instance() {
+  static SessionForm form;
+  return form;
+}
+
+SessionForm::SessionForm()
+    : Form(FormOptions{.caption = L"Zarvo_Main", .persistent_image = true}),
+      timer1_(*this, 1000, [this] { Timer1_Timer(); }),
+      timer2_(*this, 200, [this] { Timer2_Timer(); }),
+      timer3_(*this, 50, [this] { Timer3_Timer(); }) {
+  timer3_.SetEnabled(true);
+}
+
+void SessionForm::Form_Load() {
+  SetClientSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  Image().Resize(ClientWidth(), ClientHeight());
+
+  // Each step may fail on its own; the next still runs (a blank picture, no snapshot, no
+  // renderer), and the renderer reports a missing snapshot itself.
+  HWND desktop = GetDesktopWindow();
+  {
+    WindowDc desktop_dc(desktop);
+    if (desktop_dc && Image().Dc()) {
+      BitBlt(Image().Dc(), 0, 0, Image().Width(), Image().Height(), desktop_dc.Get(), 0, 0,
+             SRCCOPY);
+    }
+  }
+  (void)Image().SaveAsBitmap(SnapshotPath());
+  StartRenderer();
+  StartMusic();
+
+  SaverState& state = State();
+  POINT cursor{};
+  if (GetCursorPos(&cursor)) {
+    StoreCoordinate(state.CursorStartX, cursor.x);
+    StoreCoordinate(state.CursorStartY, cursor.y);
+  } else {
+    state.CursorStartX = 0;
+    state.CursorStartY = 0;
+  }
+}
+
+void SessionForm::StartMusic() {
+  SaverState& state = State();
+  music_ = std::make_unique<BgmPlayer>(
+      media_, sound_, state.LastApiResult,
+      MusicSettings{state.settings.BGMRepeat, state.settings.BGMFile});
+  if (state.settings.BGMKind == kBgmCd) {
+    music_->OpenCD();
+    timer2_.SetEnabled(true);
+  } else if (state.settings.BGMKind == kBgmFile) {
+    switch (MusicFileKindOf(state.settings.BGMFile)) {
+      case MusicFileKind::kWav:
+        music_->PlayWAV();
+        break;
+      case MusicFileKind::kMp3:
+        music_->PlayMP3();
+        timer1_.SetEnabled(true);
+        break;
+      case MusicFileKind::kOther:
+        break;
+    }
+  }
+}
+
+void SessionForm::Timer1_Timer() {
+  if (music_) music_->RepeatMP3();
+}
+
+void SessionForm::Timer2_Timer() {
+  if (!music_) return;
+  music_->WatchCD();
+  timer2_.SetEnabled(music_->CDWatching());
+}
+
+void SessionForm::Timer3_Timer() {
+  POINT cursor{};
+  if (!GetCursorPos(&cursor)) cursor = POINT{0, 0};
+  const SaverState& state = State();
+  if (MovedFarEnough(state.CursorStartX, state.CursorStartY, cursor.x, cursor.y)) {
+    timer3_.SetEnabled(false);
+    Unload();
+  }
+}
+
+void SessionForm::StartRenderer() {
+  // CreateProcess runs the file as a program whatever its extension; no association is asked.
+  const std::wstring path = RendererPath();
+  std::wstring command_line = L"\"" + path + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION info{};
+  if (CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     ProgramFolder().c_str(), &startup, &info)) {
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+}
+
+void SessionForm::Form_QueryUnload() {
+  if (!music_) return;
+  // A CD watch that switched itself off after a failed check has nothing left to stop.
+  if (timer2_.Enabled()) {
+    timer2_.SetEnabled(false);
+    music_->StopCD();
+  }
+  timer1_.SetEnabled(false);
+  if (State().settings.BGMKind == kBgmFile) {
+    switch (MusicFileKindOf(State().settings.BGMFile)) {
+      case MusicFileKind::kWav:
+        music_->StopWAV();
+        break;
+      case MusicFileKind::kMp3:
+        music_->StopMP3();
+        break;
+      case MusicFileKind::kOther:
+        break;
+    }
+  }
+}
+
+void SessionForm::Form_Unload() {
+  SaverState& state = State();
+  if (state.command_line.ModeCharacter == U'S') state.CursorCount = ShowCursor(TRUE);
+  DeleteFileW(SnapshotPath().c_str());  // a missing file is no error
+}
+
+}  // namespace mirokan::win32

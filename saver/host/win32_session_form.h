@@ -1,0 +1,38 @@
+// The hidden session form "Zarvo_Main": it exists while a saver session runs and ends the
+// program when the mouse has moved far enough.
+#pragma once
+
+#include <memory>
+
+#include "saver/host/win32_forms.h"
+#include "saver/music/bgm_player.h"
+#include "saver/music/win32_media_service.h"
+#include "saver/music/win32_sound_player.h"
+
+namespace mirokan::win32 {
+
+class SessionForm final : public Form {
+ public:
+  static SessionForm& Instance();
+
+ private:
+  SessionForm();
+  void Form_Load() override;
+  void Form_Unload() override;
+  void Form_QueryUnload() override;
+  void Timer1_Timer();
+  void Timer2_Timer();
+  void Timer3_Timer();
+  void StartRenderer();
+  void StartMusic();
+
+  win32::MciMediaService media_;
+  win32::WinmmSoundPlayer sound_;
+  std::unique_ptr<BgmPlayer> music_;
+
+  FormTimer timer1_;  // music file watch
+  FormTimer timer2_;  // CD watch
+  FormTimer timer3_;  // mouse watch
+};
+
+}  // namespace mirokan::win32

@@ -1,0 +1,25 @@
+// The platform's simple sound player, as the music player uses it for WAV files.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace mirokan {
+
+class SoundPlayer {
+ public:
+  virtual ~SoundPlayer() = default;
+
+  // Number of wave output devices.
+  virtual std::int32_t OutputDeviceCount() = 0;
+
+  // Starts playing the named sound asynchronously, over and over until stopped. The name is
+  // resolved by the platform's own rules (it is not marked as a file name), and a sound that
+  // cannot be found falls back to the platform's default. Non-zero on success.
+  virtual std::int32_t PlayLooping(std::string_view name) = 0;
+
+  // Stops whatever sound plays. Non-zero on success.
+  virtual std::int32_t Stop() = 0;
+};
+
+}  // namespace mirokan

@@ -1,0 +1,76 @@
+// The settings file through the real profile functions, in the ANSI code page 932.
+#include <gtest/gtest.h>
+
+#include "common/win32_text.h"
+#include "e2e_support.h"
+#include "saver/host/settings.h"
+#include "saver/host/win32_profile_store.h"
+
+namespace mirokan {
+namespace {
+
+using e2e::InFolder;
+using e2e::ReadFileBytes;
+using e2e::TestFolder;
+using e2e::WriteFileBytes;
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetACP(), 932u) << "the harness must run Wine with the Japanese code page";
+    DeleteFileW(InFolder(L"Mirokan.ini").c_str());
+  }
+  std::string folder_ = win32::WideToUtf8(TestFolder());
+  win32::Win32ProfileStore store_;
+  win32::Win32FileProbe probe_;
+};
+
+TEST_F(SettingsFile, KeysAreStoredAsCodePage932Bytes) {
+  SaveSettings(Settings{1, 5, ""}, store_, folder_);
+  const std::string bytes = ReadFileBytes(InFolder(L"Mirokan.ini"));
+  EXPECT_NE(bytes.find("[Section]"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("\x42\x47\x4D\x8B\xE6\x95\xAA=1"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("\x42\x47\x4D\xD8\xCB\xDF\xB0\xC4=5"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("\x42\x47\x4D\xCC\xA7\xB2\xD9="), std::string::npos) << bytes;
+  EXPECT_EQ(bytes.find("\xE5"), std::string::npos) << "no UTF-8 lead bytes may reach the file";
+}
+
+TEST_F(SettingsFile, WrittenValuesReadBackTheSame) {
+  // A music file whose name needs the code page too.
+  const std::wstring music = InFolder(L"曲 テスト.wav");
+  ASSERT_TRUE(WriteFileBytes(music, "RIFF"));
+  const Settings saved{2, -1, win32::WideToUtf8(music)};
+  SaveSettings(saved, store_, folder_);
+  Settings loaded;
+  LoadSettings(loaded, store_, probe_, folder_);
+  EXPECT_EQ(loaded.BGMKind, 2);
+  EXPECT_EQ(loaded.BGMRepeat, -1);
+  EXPECT_EQ(loaded.BGMFile, saved.BGMFile);
+
+  // Gone by the next start: no music, no path.
+  DeleteFileW(music.c_str());
+  Settings reloaded;
+  LoadSettings(reloaded, store_, probe_, folder_);
+  EXPECT_EQ(reloaded.BGMKind, 0);
+  EXPECT_EQ(reloaded.BGMFile, "");
+}
+
+TEST_F(SettingsFile, LongValuesComeBackCutTo255Bytes) {
+  const std::string path = SettingsFilePath(folder_);
+  WriteIniValue(store_, kSettingsSection, kKeyBgmFile, std::string(300, 'v'), path);
+  const std::string value = ReadIniValue(store_, kSettingsSection, kKeyBgmFile, path);
+  EXPECT_EQ(value, std::string(255, 'v'));
+}
+
+TEST_F(SettingsFile, FileProbeRejectsFoldersAndMissingFiles) {
+  ASSERT_TRUE(WriteFileBytes(InFolder(L"present.mp3"), "ID3"));
+  EXPECT_TRUE(FileExists(probe_, win32::WideToUtf8(InFolder(L"present.mp3"))));
+  EXPECT_TRUE(FileExists(probe_, win32::WideToUtf8(InFolder(L"present.mp3\\"))));
+  EXPECT_FALSE(FileExists(probe_, win32::WideToUtf8(InFolder(L"absent.mp3"))));
+  EXPECT_FALSE(FileExists(probe_, folder_));
+  EXPECT_FALSE(FileExists(probe_, folder_ + "\\"));
+  EXPECT_FALSE(FileExists(probe_, "C:\\bad<name>.mp3"));
+}
+
+}  // namespace
+}  // namespace mirokan

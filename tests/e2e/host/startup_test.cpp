@@ -1,0 +1,205 @@
+// Start-up of the real Mirokan.scr: the instance test, the dispatch of the command line,
+// the missing-renderer message and the cursor of a session.
+#include <gtest/gtest.h>
+
+#include "e2e_support.h"
+
+namespace mirokan {
+namespace {
+
+using namespace e2e;
+
+const std::wstring kRendererMissing = L"Mirokan.dataが同じﾌｫﾙﾀﾞに見つかりません！";
+
+// A hidden top-level window with a given caption, as another instance would leave.
+class CaptionedWindow {
+ public:
+  explicit CaptionedWindow(const wchar_t* caption, bool visible = false,
+                           DWORD style = WS_OVERLAPPEDWINDOW) {
+    static const ATOM window_class = [] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = DefWindowProcW;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"MirokanTestWindow";
+      return RegisterClassW(&wc);
+    }();
+    (void)window_class;
+    window_ = CreateWindowExW(0, L"MirokanTestWindow", caption, style, 100, 100, 200, 150, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (visible) ShowWindow(window_, SW_SHOW);
+  }
+  ~CaptionedWindow() {
+    if (window_) DestroyWindow(window_);
+  }
+  HWND Get() const { return window_; }
+  void Destroy() {
+    DestroyWindow(window_);
+    window_ = nullptr;
+  }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+std::wstring Saver() { return InFolder(L"Mirokan.scr"); }
+
+// Ends by itself with exit code 0, without a message box or a window on the way.
+void ExpectEndsSilently(const std::wstring& arguments, const std::wstring& program = Saver()) {
+  SCOPED_TRACE(testing::Message() << "arguments \"" << std::string(arguments.begin(), arguments.end()) << '"');
+  Process saver = Process::Start(program, arguments);
+  ASSERT_TRUE(saver.Started());
+  bool showed_something = false;
+  WaitUntil([&] {
+    PumpMessages();
+    if (!TopWindows(saver.Id(), nullptr, nullptr, true).empty()) showed_something = true;
+    return !saver.Running();
+  });
+  DWORD code = 99;
+  ASSERT_TRUE(saver.WaitExit(5s, &code)) << "still running";
+  EXPECT_EQ(code, 0u);
+  EXPECT_FALSE(showed_something);
+}
+
+// The hidden cursor's display count of the thread that owns `window`, read by sharing its
+// input state for a moment.
+int CursorCountOf(HWND window) {
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+  const int after_show = ShowCursor(TRUE);
+  ShowCursor(FALSE);
+  AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+  return after_show - 1;
+}
+
+TEST(Startup, AnotherInstanceOnScreenEndsEveryStart) {
+  for (const wchar_t* caption : {L"Zarvo_Main", L"<Mirokan>", L"Zarvo_Velkan"}) {
+    CaptionedWindow other(caption);
+    ASSERT_NE(other.Get(), nullptr);
+    for (const wchar_t* arguments : {L"/s", L"", L"/c", L"/p 1234", L"/a 1234"}) {
+      ExpectEndsSilently(arguments);
+    }
+  }
+}
+
+TEST(Startup, OtherRequestsEndSilently) {
+  ExpectEndsSilently(L"/a 1234");
+  ExpectEndsSilently(L"s");
+  EXPECT_FALSE(FileExistsAt(InFolder(L"Mirokan.ini"))) << "reading settings never writes them";
+}
+
+TEST(Startup, MissingRendererIsReportedBeforeTheDialog) {
+  const std::wstring alone = InFolder(L"alone");
+  CreateDirectoryW(alone.c_str(), nullptr);
+  const std::wstring program = alone + L"\\Mirokan.scr";
+  ASSERT_TRUE(CopyFileW(Saver().c_str(), program.c_str(), FALSE));
+
+  for (const wchar_t* arguments : {L"/c", L"/s", L""}) {
+    Process saver = Process::Start(program, arguments, alone);
+    const MessageBoxInfo box = WaitForMessageBox(saver.Id());
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_EQ(box.text, kRendererMissing);
+    EXPECT_TRUE(TopWindows(saver.Id(), nullptr, L"<Mirokan>").empty());
+    EXPECT_TRUE(TopWindows(saver.Id(), nullptr, L"Zarvo_Main").empty());
+    DismissMessageBox(box.window);
+    DWORD code = 99;
+    ASSERT_TRUE(saver.WaitExit(20s, &code));
+    EXPECT_EQ(code, 0u);
+  }
+}
+
+TEST(Startup, ConfigureShowsTheDialogUntilItCloses) {
+  Process saver = Process::Start(Saver(), L"/c");
+  HWND dialog = WaitForWindow(saver.Id(), nullptr, L"<Mirokan>");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(dialog) != FALSE; }));
+  RECT client{};
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, 481);
+  EXPECT_EQ(client.bottom, 250);
+  // Another start while the dialog is open ends at once.
+  ExpectEndsSilently(L"/c");
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  DWORD code = 99;
+  ASSERT_TRUE(saver.WaitExit(20s, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_FALSE(FileExistsAt(InFolder(L"Mirokan.ini"))) << "closing writes nothing";
+}
+
+TEST(Startup, RunHidesTheCursorOnlyForSlashS) {
+  struct Case {
+    const wchar_t* arguments;
+    bool hidden;
+  };
+  for (const Case& c : {Case{L"/s", true}, Case{L"", false}}) {
+    MoveCursorTo(300, 300);
+    Process saver = Process::Start(Saver(), c.arguments);
+    HWND session = WaitForWindow(saver.Id(), nullptr, L"Zarvo_Main");
+    ASSERT_NE(session, nullptr);
+    EXPECT_FALSE(IsWindowVisible(session)) << "the session form is never shown";
+    if (c.hidden) {
+      EXPECT_LT(CursorCountOf(session), 0);
+    } else {
+      EXPECT_GE(CursorCountOf(session), 0);
+    }
+
+    // Far along one axis only keeps it running; more than 30 pixels on both ends it.
+    MoveCursorTo(800, 300);
+    EXPECT_FALSE(WaitUntil([&] { return !saver.Running(); }, 400ms));
+    MoveCursorTo(330, 330);
+    EXPECT_FALSE(WaitUntil([&] { return !saver.Running(); }, 400ms)) << "exactly 30 is not enough";
+    MoveCursorTo(331, 331);
+    DWORD code = 99;
+    ASSERT_TRUE(saver.WaitExit(20s, &code));
+    EXPECT_EQ(code, 0u);
+    // The renderer the session started watches the cursor from its own start point.
+    KillProcessesNamed(L"Mirokan.data");
+  }
+}
+
+TEST(Startup, PreviewLivesInsideItsHostWindow) {
+  CaptionedWindow host(L"Preview host", true);
+  RECT host_rect{};
+  GetWindowRect(host.Get(), &host_rect);
+  const std::wstring arguments =
+      L"/p " + std::to_wstring(static_cast<unsigned>(reinterpret_cast<UINT_PTR>(host.Get())));
+  Process saver = Process::Start(Saver(), arguments);
+  HWND preview = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    PumpMessages();
+    preview = FindWindowExW(host.Get(), nullptr, nullptr, L"Preview Window");
+    return preview != nullptr;
+  }));
+  RECT preview_rect{};
+  ASSERT_TRUE(WaitUntil([&] {
+    PumpMessages();
+    GetWindowRect(preview, &preview_rect);
+    return preview_rect.right - preview_rect.left == host_rect.right - host_rect.left;
+  }));
+  EXPECT_EQ(preview_rect.bottom - preview_rect.top, host_rect.bottom - host_rect.top);
+  POINT client_origin{0, 0};
+  ClientToScreen(host.Get(), &client_origin);
+  EXPECT_EQ(preview_rect.left, client_origin.x);
+  EXPECT_EQ(preview_rect.top, client_origin.y);
+  EXPECT_TRUE(GetWindowLongW(preview, GWL_STYLE) & WS_CHILD);
+
+  // The host's window goes, the preview goes with it, and so does the program.
+  host.Destroy();
+  DWORD code = 99;
+  ASSERT_TRUE(WaitUntil([&] {
+    PumpMessages();
+    return !saver.Running();
+  }));
+  ASSERT_TRUE(saver.WaitExit(1s, &code));
+  EXPECT_EQ(code, 0u);
+
+  // A handle that is no window: nothing to live in, so the preview ends at once.
+  ExpectEndsSilently(L"/p 0");
+}
+
+}  // namespace
+}  // namespace mirokan

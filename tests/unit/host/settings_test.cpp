@@ -1,0 +1,160 @@
+#include "saver/host/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_profile_store.h"
+
+namespace mirokan {
+namespace {
+
+using testing::FakeFileProbe;
+using testing::FakeProfileStore;
+
+constexpr char kFolder[] = "C:\\Saver";
+const std::string kIni = SettingsFilePath(kFolder);
+
+Settings Load(FakeProfileStore& store, FakeFileProbe& probe) {
+  Settings settings;
+  LoadSettings(settings, store, probe, kFolder);
+  return settings;
+}
+
+TEST(Settings, PathJoinsFolderAndFileNameAsTheyAre) {
+  EXPECT_EQ(SettingsFilePath("C:\\Saver"), "C:\\Saver\\Mirokan.ini");
+  EXPECT_EQ(SettingsFilePath("C:\\"), "C:\\\\Mirokan.ini");  // the platform accepts it
+}
+
+TEST(Settings, MissingFileOrKeysGiveNoMusic) {
+  FakeProfileStore store;
+  FakeFileProbe probe;
+  const Settings none = Load(store, probe);
+  EXPECT_EQ(none.BGMKind, 0);
+  EXPECT_EQ(none.BGMRepeat, 0);
+  EXPECT_EQ(none.BGMFile, "");
+
+  store.Put(kIni, kKeyBgmKind, "1");  // only the kind: audio CD, repeat 0, no file
+  const Settings cd = Load(store, probe);
+  EXPECT_EQ(cd.BGMKind, 1);
+  EXPECT_EQ(cd.BGMRepeat, 0);
+  EXPECT_EQ(cd.BGMFile, "");
+}
+
+TEST(Settings, NumbersAreFlooredAndBadOnesLeaveTheField) {
+  struct Case {
+    const char* text;
+    std::int16_t expected;
+  };
+  const Case cases[] = {{"2.9", 2},   {"-0.5", -1},   {"abc", 0},  {"70000", 0},
+                        {" 7 ", 7},   {"-3", -3},     {"32767.9", 32767},
+                        {"-32768", -32768}, {"-32768.1", 0}, {"1 2", 0}, {"", 0}};
+  for (const Case& c : cases) {
+    FakeProfileStore store;
+    FakeFileProbe probe;
+    store.Put(kIni, kKeyBgmKind, c.text);
+    store.Put(kIni, kKeyBgmRepeat, c.text);
+    store.Put(kIni, kKeyBgmFile, "C:\\f.wav");  // so that a kind of 2 stays 2
+    probe.files.insert("C:\\f.wav");
+    const Settings settings = Load(store, probe);
+    EXPECT_EQ(settings.BGMKind, c.expected) << c.text;
+    EXPECT_EQ(settings.BGMRepeat, c.expected) << c.text;
+  }
+  // A failed conversion keeps what the field held, it does not reset it.
+  FakeProfileStore store;
+  FakeFileProbe probe;
+  store.Put(kIni, kKeyBgmRepeat, "abc");
+  Settings settings;
+  settings.BGMRepeat = 9;
+  LoadSettings(settings, store, probe, kFolder);
+  EXPECT_EQ(settings.BGMRepeat, 9);
+}
+
+TEST(Settings, FileKindNeedsAFileThatOpens) {
+  FakeProfileStore store;
+  FakeFileProbe probe;
+  store.Put(kIni, kKeyBgmKind, "2");
+  EXPECT_EQ(Load(store, probe).BGMKind, 0) << "kind 2 without any file";
+
+  store.Put(kIni, kKeyBgmFile, "C:\\Music\\gone.mp3");
+  Settings missing = Load(store, probe);
+  EXPECT_EQ(missing.BGMKind, 0);
+  EXPECT_EQ(missing.BGMFile, "");
+
+  probe.files.insert("C:\\Music\\gone.mp3");
+  Settings present = Load(store, probe);
+  EXPECT_EQ(present.BGMKind, 2);
+  EXPECT_EQ(present.BGMFile, "C:\\Music\\gone.mp3");
+
+  // Other kinds are not validated and keep even a missing file's absence.
+  store.Put(kIni, kKeyBgmKind, "7");
+  store.Put(kIni, kKeyBgmRepeat, "-3");
+  store.Put(kIni, kKeyBgmFile, "C:\\nothing.wav");
+  const Settings odd = Load(store, probe);
+  EXPECT_EQ(odd.BGMKind, 7);
+  EXPECT_EQ(odd.BGMRepeat, -3);
+  EXPECT_EQ(odd.BGMFile, "");
+  store.Put(kIni, kKeyBgmKind, "1");
+  EXPECT_EQ(Load(store, probe).BGMKind, 1) << "the CD does not depend on the file";
+}
+
+TEST(Settings, TrailingBackslashIsTestedWithoutIt) {
+  FakeProfileStore store;
+  FakeFileProbe probe;
+  probe.files.insert("C:\\Music\\song.wav");
+  store.Put(kIni, kKeyBgmKind, "2");
+  store.Put(kIni, kKeyBgmFile, "C:\\Music\\song.wav\\");
+  const Settings settings = Load(store, probe);
+  EXPECT_EQ(probe.asked.back(), "C:\\Music\\song.wav");
+  EXPECT_EQ(settings.BGMKind, 2);
+  EXPECT_EQ(settings.BGMFile, "C:\\Music\\song.wav\\");
+
+  // A folder never opens, with or without the backslash.
+  probe.folders.insert("C:\\Music");
+  store.Put(kIni, kKeyBgmFile, "C:\\Music\\");
+  EXPECT_EQ(Load(store, probe).BGMKind, 0);
+  EXPECT_FALSE(FileExists(probe, "\\"));
+}
+
+TEST(Settings, ValuesAreCutTo255Bytes) {
+  FakeProfileStore store;
+  FakeFileProbe probe;
+  const std::string long_path = "C:\\" + std::string(297, 'x');
+  store.Put(kIni, kKeyBgmFile, long_path);
+  EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmFile, kIni).size(), 255u);
+}
+
+TEST(Settings, SavingWritesAllThreeKeysInOrderAndReadsBack) {
+  FakeProfileStore store;
+  FakeFileProbe probe;
+  probe.files.insert("D:\\a b\\曲.mp3");
+  const Settings saved{2, -1, "D:\\a b\\曲.mp3"};
+  SaveSettings(saved, store, kFolder);
+  EXPECT_EQ(store.written_keys,
+            (std::vector<std::string>{kKeyBgmKind, kKeyBgmRepeat, kKeyBgmFile}));
+  const Settings loaded = Load(store, probe);
+  EXPECT_EQ(loaded.BGMKind, 2);
+  EXPECT_EQ(loaded.BGMRepeat, -1);
+  EXPECT_EQ(loaded.BGMFile, saved.BGMFile);
+
+  // Kind 2 with no file chosen is written as it is and comes back as no music.
+  SaveSettings(Settings{2, 0, ""}, store, kFolder);
+  EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmFile, kIni), "");
+  EXPECT_EQ(Load(store, probe).BGMKind, 0);
+
+  // A failed write is silent and changes nothing.
+  store.read_only = true;
+  SaveSettings(Settings{1, 4, ""}, store, kFolder);
+  EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmKind, kIni), "2");
+}
+
+TEST(Settings, RepeatBoxText) {
+  EXPECT_EQ(RepeatFromText(""), 0);
+  EXPECT_EQ(RepeatFromText("abc"), 0);
+  EXPECT_EQ(RepeatFromText("2.5"), 2);
+  EXPECT_EQ(RepeatFromText("3.5"), 4);
+  EXPECT_EQ(RepeatFromText("-5"), -5);
+  EXPECT_EQ(RepeatFromText("45"), 45);
+  EXPECT_EQ(RepeatFromText("70000"), 0);
+}
+
+}  // namespace
+}  // namespace mirokan
