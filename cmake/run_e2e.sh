@@ -21,6 +21,8 @@ mirokan_wine_up || exit 1
 wineserver -k >/dev/null 2>&1 || true
 
 cd "$run"
-wine "./$(basename "$exe")" --gtest_color=no "$@"
+# Wine's own stderr (its debug channels, for every process the test starts) is also kept in
+# the test's folder, where a test may read a trace it asked for.
+wine "./$(basename "$exe")" --gtest_color=no "$@" 2> >(tee "$run/wine-stderr.log" >&2)
 status=$?
 exit $status

@@ -1,4 +1,10 @@
-// Entry point of Mirokan.data (placeholder: the tunnel is not built yet).
+// Entry point of Mirokan.data, the tunnel renderer that the screen saver starts. The command
+// line is ignored; a failed snapshot read ends the process with code 1 inside the set-up.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "renderer/win32_render_window.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  mirokan::win32::RunRenderer();
+  return 0;
+}

@@ -23,12 +23,4 @@ inline void StoreCoordinate(std::int16_t& target, long value) {
   if (value >= -32768 && value <= 32767) target = static_cast<std::int16_t>(value);
 }
 
-// The mouse watch shared by the session and the renderer: the pointer has moved far enough
-// only when it is more than 30 pixels away on both axes at one test.
-inline bool MovedFarEnough(long start_x, long start_y, long x, long y) {
-  const long dx = x > start_x ? x - start_x : start_x - x;
-  const long dy = y > start_y ? y - start_y : start_y - y;
-  return dx > 30 && dy > 30;
-}
-
 }  // namespace mirokan

@@ -4,6 +4,7 @@
 // snapshot and ends the program.
 #include "saver/host/win32_session_form.h"
 
+#include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
 #include "saver/host/win32_startup.h"
@@ -89,7 +90,7 @@ void SessionForm::Timer3_Timer() {
   POINT cursor{};
   if (!GetCursorPos(&cursor)) cursor = POINT{0, 0};
   const SaverState& state = State();
-  if (MovedFarEnough(state.CursorStartX, state.CursorStartY, cursor.x, cursor.y)) {
+  if (CursorFarFromStart(state.CursorStartX, state.CursorStartY, cursor.x, cursor.y)) {
     timer3_.SetEnabled(false);
     Unload();
   }

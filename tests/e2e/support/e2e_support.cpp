@@ -190,7 +190,20 @@ MessageBoxInfo WaitForMessageBox(DWORD pid, std::chrono::milliseconds deadline) 
 
 void DismissMessageBox(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
 
-void MoveCursorTo(int x, int y) { SetCursorPos(x, y); }
+void MoveCursorTo(int x, int y) {
+  // Wine warps the X pointer only for a thread that has a window on the X screen; without
+  // one the move stays private to this process.
+  static const HWND anchor = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 1,
+                                             1, nullptr, nullptr, nullptr, nullptr);
+  (void)anchor;
+  WaitUntil(
+      [&] {
+        SetCursorPos(x, y);
+        const POINT now = CursorPos();
+        return now.x == x && now.y == y;
+      },
+      5s);
+}
 
 POINT CursorPos() {
   POINT point{};

@@ -76,7 +76,7 @@ MessageBoxInfo WaitForMessageBox(DWORD pid,
 // Presses OK (or closes) the message box.
 void DismissMessageBox(HWND box);
 
-// Moves the real pointer (other processes see it).
+// Moves the real pointer (other processes see it) and waits until it reads back there.
 void MoveCursorTo(int x, int y);
 POINT CursorPos();
 

@@ -1,0 +1,69 @@
+// The snapshot reader: a Windows bitmap file as the renderer takes it (24 bits per pixel,
+// uncompressed, bottom row first, rows padded to 4 bytes) turned into RGB rows for GL.
+//
+// The reader trusts nothing in the header: every size is checked against what the file can
+// still supply, and a picture whose rows the file cannot fill is padded with zeros so that
+// the red-blue exchange and the texture upload stay inside the buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace mirokan {
+
+// What the reader has to tell the user, in the order it happened.
+enum class BitmapMessage {
+  kErrorOpening,           // "Error opening \"<path>"
+  kErrorReadingPalette,    // "Error reading palette"
+  kErrorReadingBitmapData  // "Error reading bitmap data"
+};
+
+// A sequential byte source (a file, or bytes in memory).
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Bytes left from the current position; a source may deliver fewer if it shrinks.
+  virtual std::uint64_t Remaining() const = 0;
+  // Reads up to into.size() bytes; returns how many arrived (fewer only at the end).
+  virtual std::size_t Read(std::span<std::byte> into) = 0;
+};
+
+class MemoryByteSource final : public ByteSource {
+ public:
+  explicit MemoryByteSource(std::span<const std::byte> bytes) : bytes_(bytes) {}
+  std::uint64_t Remaining() const override { return bytes_.size() - position_; }
+  std::size_t Read(std::span<std::byte> into) override;
+
+ private:
+  std::span<const std::byte> bytes_;
+  std::size_t position_ = 0;
+};
+
+struct BitmapReadResult {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  // Bottom row first, each row width × 3 bytes of R, G, B and its padding to 4 bytes; at
+  // least PaddedRowLength(width) × height bytes. Empty when the picture cannot be used.
+  std::optional<std::vector<std::uint8_t>> pixels;
+  std::vector<BitmapMessage> messages;
+};
+
+inline constexpr std::size_t kBitmapHeaderSize = 54;  // file header 14 + info header 40
+// Largest picture taken: twice an 8K screen's pixels, about 192 MiB as RGB. Beyond that the
+// header is not believed, so an absurd size can never make the reader allocate gigabytes.
+inline constexpr std::int64_t kMaxBitmapSide = 32768;
+inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 26;
+
+// Bytes of one 24-bit row, padded to a multiple of 4 (1366 pixels: 4100).
+std::int64_t PaddedRowLength(std::int64_t width);
+
+// Reads the rest of a bitmap whose first byte is the source's current position.
+BitmapReadResult ReadBitmap(ByteSource& source);
+
+// Exchanges the first and third byte of each pixel, skipping row padding.
+void SwapRedBlue(std::span<std::uint8_t> pixels, std::int32_t width, std::int32_t height);
+
+}  // namespace mirokan

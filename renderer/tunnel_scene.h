@@ -1,0 +1,60 @@
+// The tunnel drawn with OpenGL 1.1 and GLU: fixed state, projection, and one frame of 31
+// textured sections darkening towards the far end. Needs a current rendering context.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <utility>
+
+#include "renderer/gl_api.h"
+#include "renderer/tunnel_geometry.h"
+
+namespace mirokan {
+
+// A texture name deleted with its owner; the owner must go while its context is current.
+class GlTexture {
+ public:
+  GlTexture() = default;
+  GlTexture(const GlTexture&) = delete;
+  GlTexture& operator=(const GlTexture&) = delete;
+  ~GlTexture() { Reset(); }
+
+  GLuint Get() const { return name_; }
+  void Reset(GLuint name = 0) {
+    if (name_ != 0) glDeleteTextures(1, &name_);
+    name_ = name;
+  }
+
+ private:
+  GLuint name_ = 0;
+};
+
+// Makes the wall texture, leaves it bound with GL_MODULATE, and stores its name. The
+// program's loader reads the snapshot (and may end the process); tests hand in pixels.
+using TextureLoader = std::function<bool(GLuint& texture)>;
+
+// glGenTextures, bind, GL_MODULATE, GL_LINEAR filters, then gluBuild2DMipmaps from RGB rows
+// padded to 4 bytes (at least PaddedRowLength(width) × height bytes).
+void BuildTunnelTexture(std::int32_t width, std::int32_t height, const std::uint8_t* rgb_rows,
+                        GLuint& texture);
+
+class TunnelScene {
+ public:
+  void SetupScene(const TextureLoader& load_texture);
+  static void ResizeScene(std::int32_t width, std::int32_t height);
+  void DrawTunnelFrame();
+  void UpdateSpeed(KeyState up, KeyState down) { mirokan::UpdateSpeed(motion_, up, down); }
+  // Deletes the texture; call while the context is still current.
+  void ReleaseTexture() { texture_.Reset(); }
+
+  const TunnelMotion& Motion() const { return motion_; }
+  const TunnelGrid& Grid() const { return grid_; }
+  GLuint TunnelTexture() const { return texture_.Get(); }
+
+ private:
+  TunnelMotion motion_;
+  TunnelGrid grid_;
+  GlTexture texture_;
+};
+
+}  // namespace mirokan

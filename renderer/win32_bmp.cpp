@@ -1,0 +1,82 @@
+// Opens the desktop snapshot for the bitmap reader, shows the reader's message boxes, and
+// turns the picture into the scene's texture or ends the program when there is none.
+#include "renderer/win32_bmp.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/win32_handles.h"
+#include "renderer/tunnel_scene.h"
+
+namespace mirokan::win32 {
+namespace {
+
+constexpr wchar_t kReaderCaption[] = L"BMP Unit";
+constexpr wchar_t kLoaderCaption[] = L"Loading Textures";
+
+class FileByteSource final : public ByteSource {
+ public:
+  explicit FileByteSource(HANDLE file) : file_(file) {
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file_, &size) && size.QuadPart > 0) {
+      remaining_ = static_cast<std::uint64_t>(size.QuadPart);
+    }
+  }
+  std::uint64_t Remaining() const override { return remaining_; }
+  std::size_t Read(std::span<std::byte> into) override {
+    // ReadFile takes a 32-bit count.
+    const auto count = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30));
+    DWORD got = 0;
+    if (!ReadFile(file_, into.data(), count, &got, nullptr)) return 0;
+    remaining_ -= std::min<std::uint64_t>(remaining_, got);
+    return got;
+  }
+
+ private:
+  HANDLE file_;
+  std::uint64_t remaining_ = 0;
+};
+
+std::wstring MessageText(BitmapMessage message, const std::wstring& path) {
+  switch (message) {
+    case BitmapMessage::kErrorOpening:
+      return L"Error opening \"" + path;  // no closing quotation mark
+    case BitmapMessage::kErrorReadingPalette:
+      return L"Error reading palette";
+    case BitmapMessage::kErrorReadingBitmapData:
+      return L"Error reading bitmap data";
+  }
+  return {};
+}
+
+}  // namespace
+
+BitmapReadResult ReadBitmapFile(const std::wstring& path) {
+  BitmapReadResult result;
+  {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    if (file) {
+      FileByteSource source(file.Get());
+      result = ReadBitmap(source);
+    } else {
+      result.messages.push_back(BitmapMessage::kErrorOpening);
+    }
+  }  // the file is closed before any message shows
+  for (const BitmapMessage message : result.messages) {
+    MessageBoxW(nullptr, MessageText(message, path).c_str(), kReaderCaption, MB_OK);
+  }
+  return result;
+}
+
+bool LoadTunnelTexture(const std::wstring& path, GLuint& texture) {
+  const BitmapReadResult picture = ReadBitmapFile(path);
+  if (!picture.pixels) {
+    MessageBoxW(nullptr, (L"Unable to load " + path).c_str(), kLoaderCaption, MB_OK);
+    ExitProcess(1);  // nothing is torn down: the window goes with the process
+  }
+  BuildTunnelTexture(picture.width, picture.height, picture.pixels->data(), texture);
+  return true;
+}
+
+}  // namespace mirokan::win32

@@ -1,0 +1,19 @@
+// The renderer's screen-covering window, its OpenGL context and the draw-when-idle loop.
+#pragma once
+
+#include <windows.h>
+
+namespace mirokan::win32 {
+
+// The program's body: returns after a normal end or a failed set-up (exit code 0).
+void RunRenderer();
+
+// Window, pixel format, current context and scene; false (with everything released) on failure.
+bool OpenRenderWindow();
+
+// Releases what OpenRenderWindow made; safe on a half-made window.
+void CloseRenderWindow();
+
+LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+}  // namespace mirokan::win32

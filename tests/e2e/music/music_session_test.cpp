@@ -1,0 +1,102 @@
+// The music a real session sends, read from Wine's MCI trace: on this machine there is no
+// CD drive, which is exactly the no-drive path.
+#include <gtest/gtest.h>
+
+#include "common/win32_handles.h"
+#include "common/win32_text.h"
+#include "e2e_support.h"
+#include "saver/host/settings.h"
+#include "saver/host/win32_profile_store.h"
+
+namespace mirokan {
+namespace {
+
+using namespace e2e;
+
+int Count(const std::string& text, const std::string& what) {
+  int count = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+// Wine writes its debug channels to its own stderr, which the harness keeps in this file.
+class WineTrace {
+ public:
+  WineTrace() : start_(ReadFileBytes(InFolder(L"wine-stderr.log")).size()) {}
+  // What was traced since this object was made.
+  std::string Text() const {
+    const std::string all = ReadFileBytes(InFolder(L"wine-stderr.log"));
+    return all.size() > start_ ? all.substr(start_) : std::string();
+  }
+
+ private:
+  std::size_t start_;
+};
+
+// Starts the saver with Wine's MCI trace channel on.
+win32::UniqueKernelHandle StartTracedSaver(const std::wstring& arguments) {
+  SetEnvironmentVariableW(L"WINEDEBUG", L"+mci");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  const std::wstring program = InFolder(L"Mirokan.scr");
+  std::wstring command = L"\"" + program + L"\" " + arguments;
+  const BOOL started = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+                                      nullptr, TestFolder().c_str(), &startup, &info);
+  SetEnvironmentVariableW(L"WINEDEBUG", L"-all");
+  if (!started) return {};
+  CloseHandle(info.hThread);
+  return win32::UniqueKernelHandle(info.hProcess);
+}
+
+TEST(MusicSession, NoCdDriveSwitchesTheWatchOffAndTheEndSendsNothing) {
+  win32::Win32ProfileStore store;
+  SaveSettings(Settings{kBgmCd, 0, ""}, store, win32::WideToUtf8(TestFolder()));
+  MoveCursorTo(200, 200);
+  const WineTrace wine_trace;
+  win32::UniqueKernelHandle saver = StartTracedSaver(L"/s");
+  ASSERT_TRUE(saver.Valid());
+  // The first CD watch tick comes 200 ms after the start; give it many more.
+  ASSERT_TRUE(WaitUntil(
+      [&] { return wine_trace.Text().find("status cdaudio current track") != std::string::npos; }))
+      << wine_trace.Text();
+  // A few more ticks: a switched-off watch sends nothing more.
+  EXPECT_FALSE(WaitUntil(
+      [&] { return Count(wine_trace.Text(), "status cdaudio current track") > 1; }, 1s));
+
+  MoveCursorTo(400, 400);
+  ASSERT_EQ(WaitForSingleObject(saver.Get(), 20000), WAIT_OBJECT_0)
+      << "cursor at " << CursorPos().x << "," << CursorPos().y << " session window "
+      << (FindWindowW(nullptr, L"Zarvo_Main") != nullptr);
+  KillProcessesNamed(L"Mirokan.data");
+
+  const std::string trace = wine_trace.Text();
+  EXPECT_GE(Count(trace, "\"open cdaudio\""), 1) << trace;
+  EXPECT_GE(Count(trace, "\"set cdaudio time format tmsf\""), 1) << trace;
+  EXPECT_EQ(Count(trace, "status cdaudio number of tracks"), 0) << trace;
+  EXPECT_EQ(Count(trace, "play cdaudio"), 0) << trace;
+  EXPECT_EQ(Count(trace, "stop cdaudio"), 0) << "the end must not stop a watch that gave up";
+  EXPECT_EQ(Count(trace, "close cdaudio"), 0) << trace;
+}
+
+TEST(MusicSession, AnOtherEndingPlaysNothing) {
+  const std::wstring music = InFolder(L"tune.ogg");
+  ASSERT_TRUE(WriteFileBytes(music, "OggS"));
+  win32::Win32ProfileStore store;
+  SaveSettings(Settings{kBgmFile, 0, win32::WideToUtf8(music)}, store,
+               win32::WideToUtf8(TestFolder()));
+  MoveCursorTo(200, 200);
+  const WineTrace wine_trace;
+  win32::UniqueKernelHandle saver = StartTracedSaver(L"/s");
+  ASSERT_TRUE(saver.Valid());
+  ASSERT_NE(WaitForWindow(0, nullptr, L"Zarvo_Main"), nullptr);
+  EXPECT_FALSE(
+      WaitUntil([&] { return wine_trace.Text().find("MP3Play") != std::string::npos; }, 1500ms));
+  MoveCursorTo(400, 400);
+  ASSERT_EQ(WaitForSingleObject(saver.Get(), 20000), WAIT_OBJECT_0);
+  KillProcessesNamed(L"Mirokan.data");
+  EXPECT_EQ(Count(wine_trace.Text(), "MP3Play"), 0);
+}
+
+}  // namespace
+}  // namespace mirokan
