@@ -7,6 +7,7 @@
 
 #include "common/win32_file.h"
 #include "saver/host/bitmap_writer.h"
+#include "saver/host/win32_controls.h"
 
 namespace mirokan::win32 {
 namespace {
@@ -290,6 +291,18 @@ int Form::ClientHeight() const {
 
 bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
+void Form::AddWindowless(WindowlessControl& control) { windowless_.push_back(&control); }
+
+void Form::DrawWindowless() {
+  if (!image_.Dc()) return;
+  for (const WindowlessControl* control : windowless_) control->Draw(image_.Dc());
+  Refresh();
+}
+
+void Form::Refresh() {
+  if (window_) InvalidateRect(window_, nullptr, FALSE);
+}
+
 LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
@@ -333,6 +346,25 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
       Form_Paint(dc);
       EndPaint(window_, &paint);
       return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      const POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+      const UINT button = message == WM_LBUTTONDOWN   ? MK_LBUTTON
+                          : message == WM_RBUTTONDOWN ? MK_RBUTTON
+                                                      : MK_MBUTTON;
+      // The topmost (last drawn) control under the pointer takes the press.
+      for (auto it = windowless_.rbegin(); it != windowless_.rend(); ++it) {
+        const RECT& bounds = (*it)->Bounds();
+        if (PtInRect(&bounds, at) && (*it)->OnMouseDown) {
+          const auto on_mouse_down = (*it)->OnMouseDown;
+          const POINT inside{at.x - bounds.left, at.y - bounds.top};
+          RunHandler([&] { on_mouse_down(button, inside); });
+          return 0;
+        }
+      }
+      break;
     }
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED) RunHandler([this] { Form_Resize(); });

@@ -68,6 +68,7 @@ class BackingImage {
 // ---- Forms ----------------------------------------------------------------------------
 
 class Form;
+class WindowlessControl;
 
 // A timer of a form: interval in ms and an enabled flag, ticking on the UI thread.
 class FormTimer {
@@ -84,6 +85,7 @@ class FormTimer {
 
  private:
   friend class Form;
+class WindowlessControl;
   void Arm();
   void Tick();
 
@@ -133,6 +135,13 @@ class Form {
 
   static int LoadedForms();
 
+  // Windowless controls, drawn in the order they were added; the form does not own them.
+  void AddWindowless(WindowlessControl& control);
+  // Draws the windowless controls over the persistent image and shows the result.
+  void DrawWindowless();
+  // Shows what was drawn on the persistent image since the last refresh.
+  void Refresh();
+
  protected:
   virtual void Form_Load() {}
   virtual void Form_QueryUnload() {}
@@ -154,6 +163,7 @@ class Form {
   BackingImage image_;
   UniqueBrush background_brush_;
   std::vector<FormTimer*> timers_;
+  std::vector<WindowlessControl*> windowless_;
   UINT next_timer_id_ = 1;
 };
 

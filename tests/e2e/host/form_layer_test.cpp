@@ -1,0 +1,160 @@
+// The form layer against the real platform, in-process: timers and modal loops, the unload
+// sequence, windowless controls and the persistent image.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "e2e_support.h"
+#include "saver/host/win32_controls.h"
+#include "saver/host/win32_forms.h"
+
+namespace mirokan::win32 {
+namespace {
+
+using namespace e2e;
+
+void PumpFor(std::chrono::milliseconds duration) {
+  const auto end = std::chrono::steady_clock::now() + duration;
+  MSG message;
+  while (std::chrono::steady_clock::now() < end) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) continue;
+      DispatchMessageW(&message);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+}
+
+class RecordingForm final : public Form {
+ public:
+  RecordingForm()
+      : Form(FormOptions{.caption = L"Form layer test",
+                         .client_width = 120,
+                         .client_height = 80,
+                         .persistent_image = true}) {}
+  std::vector<const char*> events;
+
+ private:
+  void Form_Load() override { events.push_back("load"); }
+  void Form_QueryUnload() override { events.push_back("query-unload"); }
+  void Form_Unload() override { events.push_back("unload"); }
+};
+
+COLORREF ImagePixel(const BackingImage& image, int x, int y) {
+  GdiFlush();
+  const std::size_t stride = (static_cast<std::size_t>(image.Width()) * 3 + 3) & ~std::size_t{3};
+  const std::uint8_t* pixel = image.Bits() + static_cast<std::size_t>(y) * stride + x * 3;
+  return RGB(pixel[2], pixel[1], pixel[0]);
+}
+
+TEST(FormLayer, ATimerNeverRunsInsideARunningHandler) {
+  RecordingForm form;
+  int depth = 0;
+  int deepest = 0;
+  int ticks = 0;
+  FormTimer timer(form, 10, [&] {
+    ++depth;
+    deepest = std::max(deepest, depth);
+    if (++ticks == 1) PumpFor(300ms);  // as a message box or file chooser would
+    --depth;
+  });
+  form.Load();
+  timer.SetEnabled(true);
+  ASSERT_TRUE(WaitUntil([&] {
+    PumpFor(20ms);
+    return ticks >= 5;
+  }));
+  EXPECT_EQ(deepest, 1);
+
+  // Off means off, on again means on.
+  timer.SetEnabled(false);
+  const int stopped_at = ticks;
+  PumpFor(100ms);
+  EXPECT_EQ(ticks, stopped_at);
+  form.Unload();
+}
+
+TEST(FormLayer, UnloadRunsItsHandlersAndEndsTheLoopWithTheLastForm) {
+  RecordingForm form;
+  form.Load();
+  EXPECT_EQ(form.events, (std::vector<const char*>{"load"}));
+  EXPECT_EQ(Form::LoadedForms(), 1);
+  EXPECT_FALSE(IsWindowVisible(form.Handle())) << "loading does not show";
+
+  PostMessageW(form.Handle(), WM_CLOSE, 0, 0);  // the close box unloads like Unload()
+  MSG message{};
+  bool quit = false;
+  ASSERT_TRUE(WaitUntil([&] {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) quit = true;
+      DispatchMessageW(&message);
+    }
+    return quit;
+  }));
+  EXPECT_EQ(form.events, (std::vector<const char*>{"load", "query-unload", "unload"}));
+  EXPECT_FALSE(form.Loaded());
+  EXPECT_EQ(Form::LoadedForms(), 0);
+}
+
+TEST(FormLayer, WindowlessControlsDrawIntoThePersistentImageAndTakePresses) {
+  RecordingForm form;
+  form.Load();
+  Shape frame(RECT{10, 10, 60, 40}, RGB(255, 255, 255));
+  UniqueFont font = MakeFont(L"MS UI Gothic", 9.75, false, SHIFTJIS_CHARSET);
+  Label label(RECT{70, 10, 110, 30}, L"音楽CD", RGB(255, 255, 255), font.Get());
+  std::vector<UINT> presses;
+  label.OnMouseDown = [&](UINT button, POINT) { presses.push_back(button); };
+  form.AddWindowless(frame);
+  form.AddWindowless(label);
+  form.DrawWindowless();
+
+  EXPECT_EQ(ImagePixel(form.Image(), 10, 10), RGB(255, 255, 255));
+  EXPECT_EQ(ImagePixel(form.Image(), 59, 39), RGB(255, 255, 255));
+  EXPECT_EQ(ImagePixel(form.Image(), 30, 25), RGB(0, 0, 0)) << "a shape has no fill";
+  bool text_drawn = false;
+  for (int y = 10; y < 30; ++y) {
+    for (int x = 70; x < 110; ++x) text_drawn |= ImagePixel(form.Image(), x, y) != RGB(0, 0, 0);
+  }
+  EXPECT_TRUE(text_drawn);
+
+  SendMessageW(form.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(80, 15));
+  SendMessageW(form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 25));  // not the label
+  EXPECT_EQ(presses, (std::vector<UINT>{MK_RBUTTON}));
+  form.Unload();
+}
+
+TEST(FormLayer, PictureBoxComboBoxAndSavedImage) {
+  RecordingForm form;
+  form.Load();
+  PictureBox box(form, RECT{5, 5, 45, 25}, RGB(0, 0, 0));
+  ASSERT_NE(box.Handle(), nullptr);
+  EXPECT_EQ(GetParent(box.Handle()), form.Handle());
+  UniqueBrush red(CreateSolidBrush(RGB(255, 0, 0)));
+  RECT corner{0, 0, 10, 10};
+  FillRect(box.Dc(), &corner, red.Get());
+  EXPECT_EQ(ImagePixel(box.Image(), 3, 3), RGB(255, 0, 0));
+  EXPECT_EQ(ImagePixel(box.Image(), 20, 15), RGB(0, 0, 0));
+  int clicks = 0;
+  box.OnClick = [&] { ++clicks; };
+  SendMessageW(box.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(clicks, 1);
+
+  ComboBox combo(form.Handle(), RECT{50, 5, 90, 25}, nullptr);
+  for (int i = 0; i <= 30; ++i) combo.AddItem(i == 0 ? L"" : std::to_wstring(i));
+  EXPECT_EQ(combo.ItemCount(), 31);
+  combo.SetText(L"45");
+  EXPECT_EQ(combo.Text(), L"45");
+
+  // The saved snapshot: bottom row first, so the picture's top-left red lands in the last row.
+  const std::wstring path = InFolder(L"picture.bmp");
+  ASSERT_TRUE(box.Image().SaveAsBitmap(path));
+  const std::string file = ReadFileBytes(path);
+  ASSERT_EQ(file.size(), 54u + 20u * 120u);  // 40 pixels × 3 bytes per row, 20 rows
+  const std::size_t last_row = 54 + 19 * 120;
+  EXPECT_EQ(static_cast<unsigned char>(file[last_row + 2]), 255);  // red of pixel (0, 0)
+  EXPECT_EQ(static_cast<unsigned char>(file[54 + 2]), 0);          // bottom-left is black
+  form.Unload();
+}
+
+}  // namespace
+}  // namespace mirokan::win32
