@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/win32_text.h"
+#include "common/win32_window_class.h"
 #include "saver/controls/button_faces.h"
 
 namespace mirokan::win32 {
@@ -18,16 +19,8 @@ constexpr wchar_t kClassName[] = L"MirokanCommandButton";
 constexpr unsigned kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
 
 bool RegisterButtonClass(WNDPROC procedure) {
-  static const bool registered = [procedure] {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof(window_class);
-    // No CS_DBLCLKS: the second press of a double click is an ordinary press.
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.lpszClassName = kClassName;
-    return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
+  // No CS_DBLCLKS: the second press of a double click is an ordinary press.
+  static const bool registered = RegisterWindowClass(kClassName, procedure);
   return registered;
 }
 

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "common/win32_window_class.h"
+
 namespace mirokan::win32 {
 namespace {
 
@@ -38,16 +40,8 @@ PictureBox::PictureBox(HWND parent, RECT bounds, COLORREF background) : backgrou
 }
 
 void PictureBox::Create(HWND parent, RECT bounds) {
-  static const ATOM picture_class = [] {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof(window_class);
-    window_class.lpfnWndProc = WindowProc;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.lpszClassName = kPictureClass;
-    return RegisterClassExW(&window_class);
-  }();
-  (void)picture_class;
+  static const bool registered = RegisterWindowClass(kPictureClass, WindowProc);
+  (void)registered;
   image_.Resize(RectWidth(bounds), RectHeight(bounds));
   image_.Fill(background_);
   if (image_.Dc()) SetBkMode(image_.Dc(), TRANSPARENT);

@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "common/win32_file.h"
+#include "common/win32_window_class.h"
 #include "saver/host/bitmap_writer.h"
 #include "saver/host/win32_controls.h"
 
@@ -200,16 +201,8 @@ int Form::LoadedForms() { return g_loaded_forms; }
 
 void Form::Load() {
   if (window_) return;
-  static const ATOM form_class = [] {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof(window_class);
-    window_class.lpfnWndProc = WindowProc;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.lpszClassName = kFormClass;
-    return RegisterClassExW(&window_class);
-  }();
-  if (!form_class) return;
+  static const bool registered = RegisterWindowClass(kFormClass, WindowProc);
+  if (!registered) return;
 
   background_brush_.Reset(CreateSolidBrush(options_.background));
   DWORD style = WS_POPUP | WS_CLIPCHILDREN;

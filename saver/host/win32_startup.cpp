@@ -110,21 +110,28 @@ void Main() {
   SessionForm::Instance().Load();
 }
 
-void ZoomFromCursor(HWND window) {
+namespace {
+
+enum class ZoomDirection { FromCursor, ToCursor };
+
+void ZoomBetweenCursorAndWindow(HWND window, ZoomDirection direction) {
   const SaverState& state = State();
   const RECT point{state.CursorStartX, state.CursorStartY, state.CursorStartX, state.CursorStartY};
   RECT frame{};
   GetWindowRect(window, &frame);
-  // Wine draws nothing here and answers TRUE; Windows animates the caption.
-  DrawAnimatedRects(window, IDANI_CAPTION, &point, &frame);
+  // Wine draws nothing here and answers TRUE; Windows animates the caption. Either way the
+  // result is of no consequence.
+  if (direction == ZoomDirection::FromCursor) {
+    DrawAnimatedRects(window, IDANI_CAPTION, &point, &frame);
+  } else {
+    DrawAnimatedRects(window, IDANI_CAPTION, &frame, &point);
+  }
 }
 
-void ZoomToCursor(HWND window) {
-  const SaverState& state = State();
-  const RECT point{state.CursorStartX, state.CursorStartY, state.CursorStartX, state.CursorStartY};
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  DrawAnimatedRects(window, IDANI_CAPTION, &frame, &point);
-}
+}  // namespace
+
+void ZoomFromCursor(HWND window) { ZoomBetweenCursorAndWindow(window, ZoomDirection::FromCursor); }
+
+void ZoomToCursor(HWND window) { ZoomBetweenCursorAndWindow(window, ZoomDirection::ToCursor); }
 
 }  // namespace mirokan::win32
