@@ -2,6 +2,7 @@
 // the missing-renderer message and the cursor of a session.
 #include <gtest/gtest.h>
 
+#include "common/snapshot_path.h"
 #include "e2e_support.h"
 
 namespace mirokan {
@@ -141,6 +142,8 @@ TEST(Startup, RunHidesTheCursorOnlyForSlashS) {
     HWND session = WaitForWindow(saver.Id(), nullptr, L"Zarvo_Main");
     ASSERT_NE(session, nullptr);
     EXPECT_FALSE(IsWindowVisible(session)) << "the session form is never shown";
+    EXPECT_TRUE(WaitUntil([] { return FileExistsAt(SnapshotPath()); }))
+        << "the session leaves the desktop snapshot for the renderer";
     if (c.hidden) {
       EXPECT_LT(CursorCountOf(session), 0);
     } else {
@@ -156,6 +159,7 @@ TEST(Startup, RunHidesTheCursorOnlyForSlashS) {
     DWORD code = 99;
     ASSERT_TRUE(saver.WaitExit(20s, &code));
     EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(FileExistsAt(SnapshotPath())) << "the end deletes the snapshot";
     // The renderer the session started watches the cursor from its own start point.
     KillProcessesNamed(L"Mirokan.data");
   }

@@ -211,13 +211,6 @@ POINT CursorPos() {
   return point;
 }
 
-COLORREF ScreenPixel(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
 std::string ReadFileBytes(const std::wstring& path) {
   const auto bytes = win32::ReadWholeFile(path);
   return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();

@@ -80,9 +80,6 @@ void DismissMessageBox(HWND box);
 void MoveCursorTo(int x, int y);
 POINT CursorPos();
 
-// Screen pixel through the desktop DC (what the X screen shows under Wine), as RGB.
-COLORREF ScreenPixel(int x, int y);
-
 // Whole-file helpers.
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
