@@ -132,13 +132,13 @@ Label::Label(RECT bounds, std::wstring text, COLORREF colour, HFONT font, Align 
       colour_(colour),
       font_(font),
       align_(align),
-      border_(border) {}
+      border_(border),
+      border_pen_(border == Border::Single ? CreatePen(PS_SOLID, 1, colour) : nullptr) {}
 
 void Label::Draw(HDC dc) const {
   RECT area = Bounds();
   if (border_ == Border::Single) {
-    UniquePen pen(CreatePen(PS_SOLID, 1, colour_));
-    SelectGuard select_pen(dc, pen.Get());
+    SelectGuard select_pen(dc, border_pen_.Get());
     SelectGuard select_brush(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, area.left, area.top, area.right, area.bottom);
     InflateRect(&area, -2, -2);
@@ -157,17 +157,16 @@ void ImageControl::Draw(HDC dc) const {
   if (!picture_) return;
   BITMAP info{};
   if (!GetObjectW(picture_, sizeof(info), &info)) return;
-  UniqueMemoryDc source(CreateCompatibleDC(dc));
-  if (!source) return;
-  SelectGuard select(source.Get(), picture_);
+  if (!source_) source_.Reset(CreateCompatibleDC(dc));
+  if (!source_) return;
+  SelectGuard select(source_.Get(), picture_);
   const RECT& area = Bounds();
   BitBlt(dc, area.left, area.top, std::min<int>(info.bmWidth, RectWidth(area)),
-         std::min<int>(info.bmHeight, RectHeight(area)), source.Get(), 0, 0, SRCCOPY);
+         std::min<int>(info.bmHeight, RectHeight(area)), source_.Get(), 0, 0, SRCCOPY);
 }
 
 void Shape::Draw(HDC dc) const {
-  UniquePen pen(CreatePen(PS_SOLID, 1, outline_));
-  SelectGuard select_pen(dc, pen.Get());
+  SelectGuard select_pen(dc, pen_.Get());
   SelectGuard select_brush(dc, GetStockObject(NULL_BRUSH));
   const RECT& area = Bounds();
   Rectangle(dc, area.left, area.top, area.right, area.bottom);

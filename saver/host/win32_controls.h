@@ -87,6 +87,7 @@ class Label final : public WindowlessControl {
   HFONT font_;
   Align align_;
   Border border_;
+  UniquePen border_pen_;
 };
 
 // Draws a bitmap at its own size from the top-left corner, cut off by the control's bounds.
@@ -99,16 +100,18 @@ class ImageControl final : public WindowlessControl {
 
  private:
   HBITMAP picture_;  // not owned
+  mutable UniqueMemoryDc source_;
 };
 
 // A rectangle outline without fill.
 class Shape final : public WindowlessControl {
  public:
-  Shape(RECT bounds, COLORREF outline) : WindowlessControl(bounds), outline_(outline) {}
+  Shape(RECT bounds, COLORREF outline)
+      : WindowlessControl(bounds), pen_(CreatePen(PS_SOLID, 1, outline)) {}
   void Draw(HDC dc) const override;
 
  private:
-  COLORREF outline_;
+  UniquePen pen_;
 };
 
 // A drop-down combo box with an editable text field.

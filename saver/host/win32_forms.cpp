@@ -133,9 +133,11 @@ bool BackingImage::Resize(int width, int height) {
 
 void BackingImage::Fill(COLORREF colour) {
   if (!dc_ || width_ == 0) return;
-  UniqueBrush brush(CreateSolidBrush(colour));
+  // The stock DC brush takes any colour without creating a GDI object per fill.
+  SelectGuard select(dc_.Get(), GetStockObject(DC_BRUSH));
+  SetDCBrushColor(dc_.Get(), colour);
   RECT area{0, 0, width_, height_};
-  FillRect(dc_.Get(), &area, brush.Get());
+  FillRect(dc_.Get(), &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
 bool BackingImage::SaveAsBitmap(const std::wstring& path) const {
