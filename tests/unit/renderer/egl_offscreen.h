@@ -1,9 +1,8 @@
 // An offscreen OpenGL (compatibility) context through Mesa's surfaceless EGL platform, with
-// a pbuffer to draw into and read back. Used by the scene tests and the texture benchmark.
+// a pbuffer to draw into and read back.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,13 +19,13 @@ class EglOffscreen {
 
   bool Ready() const { return ready_; }
   const std::string& Error() const { return error_; }
-
-  // The pbuffer as RGBA bytes, bottom row first (glReadPixels order).
+  // RGBA bytes, bottom row first.
   std::vector<std::uint8_t> ReadPixels() const;
 
  private:
-  struct Handles;
-  std::unique_ptr<Handles> handles_;
+  void* display_ = nullptr;  // EGLDisplay, EGLSurface, EGLContext
+  void* surface_ = nullptr;
+  void* context_ = nullptr;
   int width_;
   int height_;
   bool ready_ = false;
