@@ -211,6 +211,11 @@ POINT CursorPos() {
   return point;
 }
 
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::string ReadFileBytes(const std::wstring& path) {
   const auto bytes = win32::ReadWholeFile(path);
   return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();

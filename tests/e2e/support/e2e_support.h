@@ -80,6 +80,9 @@ void DismissMessageBox(HWND box);
 void MoveCursorTo(int x, int y);
 POINT CursorPos();
 
+// True under Wine (whose debug traces some tests read), false on Windows itself.
+bool RunningUnderWine();
+
 // Whole-file helpers.
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);

@@ -1,0 +1,17 @@
+# Runs one end-to-end test program on Windows itself (no Wine): a fresh folder holding the
+# test and copies of both programs, as cmake/run_e2e.sh does under Wine.
+# Usage: cmake -DTEST_EXE=... -DBIN_DIR=... -DRUN_DIR=... -P run_e2e_native.cmake
+file(REMOVE_RECURSE "${RUN_DIR}")
+file(MAKE_DIRECTORY "${RUN_DIR}")
+file(COPY "${TEST_EXE}" DESTINATION "${RUN_DIR}")
+foreach(program Mirokan.scr Mirokan.data)
+  if(EXISTS "${BIN_DIR}/${program}")
+    file(COPY "${BIN_DIR}/${program}" DESTINATION "${RUN_DIR}")
+  endif()
+endforeach()
+get_filename_component(test_name "${TEST_EXE}" NAME)
+execute_process(COMMAND "${RUN_DIR}/${test_name}" --gtest_color=no
+                WORKING_DIRECTORY "${RUN_DIR}" RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${test_name} failed (${status})")
+endif()
