@@ -7,8 +7,12 @@
 namespace mirokan {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Length of the longest prefix of `text` that forms a number, or 0 when it holds no digits.
 std::size_t NumberPrefixLength(std::string_view text) {
@@ -83,7 +87,9 @@ std::optional<std::int32_t> RoundToInt32(double value) {
   return Checked<std::int32_t>(std::nearbyint(value));
 }
 
-std::string DecimalText(std::int64_t value) { return std::to_string(value); }
+std::string DecimalText(std::int64_t value) {
+  return std::to_string(value);
+}
 
 std::string FormatHashHash(std::int64_t value) {
   return value == 0 ? std::string() : std::to_string(value);

@@ -7,6 +7,8 @@ std::atomic<long>& detail::GdiCounter() {
   return counter;
 }
 
-long LiveGdiObjects() { return detail::GdiCounter().load(); }
+long LiveGdiObjects() {
+  return detail::GdiCounter().load();
+}
 
 }  // namespace mirokan::win32

@@ -28,7 +28,8 @@ class UniqueHandle {
   }
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+  UniqueHandle(UniqueHandle&& other) noexcept
+      : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
     if (this != &other) {
       Reset();
@@ -50,7 +51,7 @@ class UniqueHandle {
     handle_ = handle;
     if (Traits::kCounted && Valid()) ++detail::GdiCounter();
   }
-  H Release() { 
+  H Release() {
     if (Traits::kCounted && Valid()) --detail::GdiCounter();
     return std::exchange(handle_, Traits::Invalid());
   }
@@ -87,7 +88,6 @@ using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using UniquePen = UniqueHandle<HPEN, GdiObjectTraits<HPEN>>;
-using UniqueRegion = UniqueHandle<HRGN, GdiObjectTraits<HRGN>>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 
 // A DC from GetDC, released to its window.

@@ -19,7 +19,8 @@ std::wstring ToWide(UINT code_page, std::string_view text) {
 std::string FromWide(UINT code_page, std::wstring_view wide) {
   if (wide.empty()) return {};
   const int size = static_cast<int>(wide.size());
-  const int length = WideCharToMultiByte(code_page, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  const int length =
+      WideCharToMultiByte(code_page, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
   if (length <= 0) return {};
   std::string text(static_cast<std::size_t>(length), '\0');
   WideCharToMultiByte(code_page, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
@@ -28,9 +29,17 @@ std::string FromWide(UINT code_page, std::wstring_view wide) {
 
 }  // namespace
 
-std::wstring Utf8ToWide(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
-std::string WideToUtf8(std::wstring_view wide) { return FromWide(CP_UTF8, wide); }
-std::wstring AnsiToWide(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
-std::string WideToAnsi(std::wstring_view wide) { return FromWide(CP_ACP, wide); }
+std::wstring Utf8ToWide(std::string_view utf8) {
+  return ToWide(CP_UTF8, utf8);
+}
+std::string WideToUtf8(std::wstring_view wide) {
+  return FromWide(CP_UTF8, wide);
+}
+std::wstring AnsiToWide(std::string_view ansi) {
+  return ToWide(CP_ACP, ansi);
+}
+std::string WideToAnsi(std::wstring_view wide) {
+  return FromWide(CP_ACP, wide);
+}
 
 }  // namespace mirokan::win32

@@ -16,7 +16,11 @@ std::string WideToUtf8(std::wstring_view wide);
 std::string WideToAnsi(std::wstring_view wide);
 std::wstring AnsiToWide(std::string_view ansi);
 
-inline std::string Utf8ToAnsi(std::string_view utf8) { return WideToAnsi(Utf8ToWide(utf8)); }
-inline std::string AnsiToUtf8(std::string_view ansi) { return WideToUtf8(AnsiToWide(ansi)); }
+inline std::string Utf8ToAnsi(std::string_view utf8) {
+  return WideToAnsi(Utf8ToWide(utf8));
+}
+inline std::string AnsiToUtf8(std::string_view ansi) {
+  return WideToUtf8(AnsiToWide(ansi));
+}
 
 }  // namespace mirokan::win32

@@ -14,8 +14,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
   RegisterClassW(&window_class);
   RECT frame{0, 0, 152, 112};
   AdjustWindowRect(&frame, WS_OVERLAPPED | WS_CAPTION, FALSE);
-  HWND host = CreateWindowW(L"MirokanPreviewHost", L"Preview host", WS_OVERLAPPED | WS_CAPTION,
-                            200, 200, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+  HWND host = CreateWindowW(L"MirokanPreviewHost", L"Preview host", WS_OVERLAPPED | WS_CAPTION, 200,
+                            200, frame.right - frame.left, frame.bottom - frame.top, nullptr,
                             nullptr, instance, nullptr);
   ShowWindow(host, SW_SHOW);
 

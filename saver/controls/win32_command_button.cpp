@@ -8,6 +8,7 @@
 #include <cmath>
 #include <utility>
 
+#include "common/win32_handler_scope.h"
 #include "common/win32_text.h"
 #include "common/win32_window_class.h"
 #include "saver/controls/button_faces.h"
@@ -16,7 +17,17 @@ namespace mirokan::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"MirokanCommandButton";
-constexpr unsigned kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
+unsigned ButtonFlag(MouseButton button) {
+  switch (button) {
+    case MouseButton::Left:
+      return MK_LBUTTON;
+    case MouseButton::Right:
+      return MK_RBUTTON;
+    case MouseButton::Middle:
+      return MK_MBUTTON;
+  }
+  return 0;
+}
 
 bool RegisterButtonClass(WNDPROC procedure) {
   // No CS_DBLCLKS: the second press of a double click is an ordinary press.
@@ -35,26 +46,6 @@ COLOR16 Channel16(std::uint8_t value) {
 }
 
 }  // namespace
-
-// Marks a message handler as running so that a hover tick dispatched by a modal loop inside
-// the host's Click handler does not run inside it; safe when the handler destroys the button.
-class CommandButton::HandlerScope {
- public:
-  explicit HandlerScope(CommandButton& button)
-      : alive_(button.alive_), flag_(&button.running_handler_), previous_(*flag_) {
-    *flag_ = true;
-  }
-  HandlerScope(const HandlerScope&) = delete;
-  HandlerScope& operator=(const HandlerScope&) = delete;
-  ~HandlerScope() {
-    if (!alive_.expired()) *flag_ = previous_;
-  }
-
- private:
-  std::weak_ptr<int> alive_;
-  bool* flag_;
-  bool previous_;
-};
 
 CommandButton::CommandButton(const ButtonFont& ambient_font) : machine_(ambient_font) {}
 
@@ -182,40 +173,40 @@ LRESULT CommandButton::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       RECT client{};
       GetClientRect(window_, &client);
       if (PtInRect(&client, point)) {
-        HandlerScope scope(*this);
+        HandlerScope scope;
         Apply(machine_.PointerMovedOver());
       }
       return 0;
     }
     case WM_LBUTTONDOWN:
-      Press(MouseButton::Left, MK_LBUTTON);
+      Press(MouseButton::Left);
       return 0;
     case WM_RBUTTONDOWN:
-      Press(MouseButton::Right, MK_RBUTTON);
+      Press(MouseButton::Right);
       return 0;
     case WM_MBUTTONDOWN:
-      Press(MouseButton::Middle, MK_MBUTTON);
+      Press(MouseButton::Middle);
       return 0;
     // The release may end in Click, after which this object may be gone: return at once.
     case WM_LBUTTONUP:
-      Release(MouseButton::Left, MK_LBUTTON);
+      Release(MouseButton::Left);
       return 0;
     case WM_RBUTTONUP:
-      Release(MouseButton::Right, MK_RBUTTON);
+      Release(MouseButton::Right);
       return 0;
     case WM_MBUTTONUP:
-      Release(MouseButton::Middle, MK_MBUTTON);
+      Release(MouseButton::Middle);
       return 0;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lparam) != window_) pressed_buttons_ = 0;
       return 0;
     case WM_SETFOCUS: {
-      HandlerScope scope(*this);
+      HandlerScope scope;
       Apply(machine_.FocusGained());
       return 0;
     }
     case WM_KILLFOCUS: {
-      HandlerScope scope(*this);
+      HandlerScope scope;
       Apply(machine_.FocusLost());
       return 0;
     }
@@ -244,34 +235,35 @@ LRESULT CommandButton::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
   }
 }
 
-void CommandButton::Press(MouseButton button, unsigned flag) {
-  HandlerScope scope(*this);
+void CommandButton::Press(MouseButton button) {
+  HandlerScope scope;
   // As the host toolkit does: a press captures the mouse, so the release comes back here
   // wherever it happens, and gives the focus to the control (not while it is disabled).
-  pressed_buttons_ |= flag;
+  pressed_buttons_ |= ButtonFlag(button);
   if (GetCapture() != window_) SetCapture(window_);
   if (machine_.Properties().Enabled && GetFocus() != window_) SetFocus(window_);
   Apply(machine_.ButtonPressed(button));
 }
 
-void CommandButton::Release(MouseButton button, unsigned flag) {
+void CommandButton::Release(MouseButton button) {
   // A release whose press began elsewhere belongs to that window, not to the button.
+  const unsigned flag = ButtonFlag(button);
   if (!(pressed_buttons_ & flag)) return;
   pressed_buttons_ &= ~flag;
-  if (!(pressed_buttons_ & kAnyButton) && GetCapture() == window_) ReleaseCapture();
-  HandlerScope scope(*this);
+  if (pressed_buttons_ == 0 && GetCapture() == window_) ReleaseCapture();
+  HandlerScope scope;
   Apply(machine_.ButtonReleased(button));
 }
 
 void CommandButton::HoverTick() {
-  if (running_handler_) return;
+  if (HandlerScope::Running()) return;
   POINT cursor{};
   if (!GetCursorPos(&cursor)) return;
   // The caption has no window of its own, so over it counts as over the control; any window
   // lying over the control counts as away.
   const PointerPlace place =
       WindowFromPoint(cursor) == window_ ? PointerPlace::OverControl : PointerPlace::Away;
-  HandlerScope scope(*this);
+  HandlerScope scope;
   Apply(machine_.HoverTick(place));
 }
 

@@ -62,8 +62,8 @@ class CommandButton {
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   // Returns false when a click handler destroyed this object: touch nothing then.
   bool Apply(const ButtonEffects& effects);
-  void Press(MouseButton button, unsigned flag);
-  void Release(MouseButton button, unsigned flag);
+  void Press(MouseButton button);
+  void Release(MouseButton button);
   void HoverTick();
   void ResizeBuffers();
   void DrawFace(const FaceDrawing& drawing);
@@ -72,8 +72,6 @@ class CommandButton {
   void DrawCaption();
   void PaintParentBackground();
   void MakeFont();
-  class HandlerScope;
-
   HWND window_ = nullptr;
   ButtonMachine machine_;
   int width_ = 0;
@@ -92,7 +90,6 @@ class CommandButton {
   bool font_made_ = false;
   const PropertyBag* pending_properties_ = nullptr;  // during creation only
   unsigned pressed_buttons_ = 0;  // MK_ flags of presses that began on the control
-  bool running_handler_ = false;
   // Expires with the object, so code that called out to the host can tell it is gone.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

@@ -60,8 +60,8 @@ CommandLine DecodeCommandLine(std::string_view argument_text) {
       result.PreviewParent = PreviewHandle(argument_text);
       break;
     default:
-      result.Request = result.ArgumentTextEmpty ? StartRequest::RunShowingCursor
-                                                : StartRequest::EndSilently;
+      result.Request =
+          result.ArgumentTextEmpty ? StartRequest::RunShowingCursor : StartRequest::EndSilently;
       break;
   }
   return result;

@@ -13,11 +13,11 @@
 namespace mirokan {
 
 enum class StartRequest {
-  RunHidingCursor,  // "S": the saver session with the cursor hidden
-  RunShowingCursor, // empty argument text: the session with the cursor left visible
-  Configure,        // "C": the settings dialog
-  Preview,          // "P": the still preview inside the given window
-  EndSilently,      // anything else
+  RunHidingCursor,   // "S": the saver session with the cursor hidden
+  RunShowingCursor,  // empty argument text: the session with the cursor left visible
+  Configure,         // "C": the settings dialog
+  Preview,           // "P": the still preview inside the given window
+  EndSilently,       // anything else
 };
 
 struct CommandLine {

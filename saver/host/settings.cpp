@@ -59,14 +59,12 @@ bool FileExists(FileProbe& probe, std::string_view path) {
 
 void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,
                   std::string_view program_folder) {
-  if (const auto kind =
-          KindOrRepeat(ReadIniValue(store, kSettingsSection, kKeyBgmKind,
-                                    SettingsFilePath(program_folder)))) {
+  if (const auto kind = KindOrRepeat(
+          ReadIniValue(store, kSettingsSection, kKeyBgmKind, SettingsFilePath(program_folder)))) {
     settings.BGMKind = *kind;
   }
-  if (const auto repeat =
-          KindOrRepeat(ReadIniValue(store, kSettingsSection, kKeyBgmRepeat,
-                                    SettingsFilePath(program_folder)))) {
+  if (const auto repeat = KindOrRepeat(
+          ReadIniValue(store, kSettingsSection, kKeyBgmRepeat, SettingsFilePath(program_folder)))) {
     settings.BGMRepeat = *repeat;
   }
   std::string file =

@@ -10,8 +10,12 @@ namespace {
 
 constexpr wchar_t kPictureClass[] = L"MirokanPicture";
 
-int RectWidth(const RECT& r) { return r.right - r.left; }
-int RectHeight(const RECT& r) { return r.bottom - r.top; }
+int RectWidth(const RECT& r) {
+  return r.right - r.left;
+}
+int RectHeight(const RECT& r) {
+  return r.bottom - r.top;
+}
 
 }  // namespace
 
@@ -30,8 +34,7 @@ UniqueFont MakeFont(const std::wstring& name, double points, bool bold, BYTE cha
 
 // ---- PictureBox -----------------------------------------------------------------------
 
-PictureBox::PictureBox(Form& parent, RECT bounds, COLORREF background)
-    : background_(background) {
+PictureBox::PictureBox(Form& parent, RECT bounds, COLORREF background) : background_(background) {
   Create(parent.Handle(), bounds);
 }
 
@@ -68,10 +71,13 @@ void PictureBox::Move(RECT bounds) {
     SetBkMode(image_.Dc(), TRANSPARENT);
     if (font_) original_font_ = SelectObject(image_.Dc(), font_.Get());
   }
-  if (window_) MoveWindow(window_, bounds.left, bounds.top, RectWidth(bounds), RectHeight(bounds), TRUE);
+  if (window_)
+    MoveWindow(window_, bounds.left, bounds.top, RectWidth(bounds), RectHeight(bounds), TRUE);
 }
 
-void PictureBox::Clear() { image_.Fill(background_); }
+void PictureBox::Clear() {
+  image_.Fill(background_);
+}
 
 void PictureBox::Refresh() {
   if (window_) InvalidateRect(window_, nullptr, FALSE);
@@ -146,8 +152,8 @@ void Label::Draw(HDC dc) const {
   SelectGuard select_font(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
   const int mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF colour = SetTextColor(dc, colour_);
-  const UINT format = (align_ == Align::Centre ? DT_CENTER : DT_LEFT) | DT_NOPREFIX |
-                      DT_WORDBREAK | DT_END_ELLIPSIS;
+  const UINT format = (align_ == Align::Centre ? DT_CENTER : DT_LEFT) | DT_NOPREFIX | DT_WORDBREAK |
+                      DT_END_ELLIPSIS;
   DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &area, format);
   SetTextColor(dc, colour);
   SetBkMode(dc, mode);
@@ -176,11 +182,11 @@ void Shape::Draw(HDC dc) const {
 
 ComboBox::ComboBox(HWND parent, RECT bounds, HFONT font) {
   // The height covers the drop-down list; the edit field keeps the font's height.
-  window_ = CreateWindowExW(0, L"COMBOBOX", L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN |
-                                CBS_AUTOHSCROLL,
-                            bounds.left, bounds.top, RectWidth(bounds), RectHeight(bounds) + 200, parent,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
+  window_ = CreateWindowExW(
+      0, L"COMBOBOX", L"",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, bounds.left,
+      bounds.top, RectWidth(bounds), RectHeight(bounds) + 200, parent, nullptr,
+      GetModuleHandleW(nullptr), nullptr);
   if (window_ && font) SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
@@ -204,8 +210,12 @@ std::wstring ComboBox::Text() const {
   return text;
 }
 
-void ComboBox::SetText(const std::wstring& text) { SetWindowTextW(window_, text.c_str()); }
+void ComboBox::SetText(const std::wstring& text) {
+  SetWindowTextW(window_, text.c_str());
+}
 
-void ComboBox::SetEnabled(bool enabled) { EnableWindow(window_, enabled ? TRUE : FALSE); }
+void ComboBox::SetEnabled(bool enabled) {
+  EnableWindow(window_, enabled ? TRUE : FALSE);
+}
 
 }  // namespace mirokan::win32

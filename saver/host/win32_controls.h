@@ -62,7 +62,6 @@ class WindowlessControl {
   virtual ~WindowlessControl() = default;
   virtual void Draw(HDC dc) const = 0;
   const RECT& Bounds() const { return bounds_; }
-  void SetBounds(RECT bounds) { bounds_ = bounds; }
 
   // Any mouse button, with the point relative to the control.
   std::function<void(UINT button, POINT at)> OnMouseDown;

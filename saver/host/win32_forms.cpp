@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "common/win32_file.h"
+#include "common/win32_handler_scope.h"
 #include "common/win32_window_class.h"
 #include "saver/host/bitmap_writer.h"
 #include "saver/host/win32_controls.h"
@@ -15,7 +16,6 @@ namespace {
 
 constexpr wchar_t kFormClass[] = L"MirokanForm";
 int g_loaded_forms = 0;
-int g_handler_depth = 0;
 
 int LogPixels(int index) {
   HDC screen = GetDC(nullptr);
@@ -65,14 +65,20 @@ std::wstring CommandLineText() {
   return arguments;
 }
 
-int TwipsPerPixelX() { return std::max(1, 1440 / LogPixels(LOGPIXELSX)); }
-int TwipsPerPixelY() { return std::max(1, 1440 / LogPixels(LOGPIXELSY)); }
+int TwipsPerPixelX() {
+  return std::max(1, 1440 / LogPixels(LOGPIXELSX));
+}
+int TwipsPerPixelY() {
+  return std::max(1, 1440 / LogPixels(LOGPIXELSY));
+}
 
 void ShowMessage(const std::wstring& text, const std::wstring& caption) {
   RunHandler([&] { MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK); });
 }
 
-void EndAtOnce(UINT exit_code) { ExitProcess(exit_code); }
+void EndAtOnce(UINT exit_code) {
+  ExitProcess(exit_code);
+}
 
 int RunMessageLoop() {
   MSG message;
@@ -85,17 +91,10 @@ int RunMessageLoop() {
   return 0;
 }
 
-void SetScreenPointer(ScreenPointer pointer) {
-  SetCursor(LoadCursorW(nullptr, pointer == ScreenPointer::Hourglass ? IDC_WAIT : IDC_ARROW));
-}
-
 void RunHandler(const std::function<void()>& handler) {
-  ++g_handler_depth;
+  HandlerScope scope;
   handler();
-  --g_handler_depth;
 }
-
-bool HandlerRunning() { return g_handler_depth > 0; }
 
 // ---- Persistent image ----------------------------------------------------------------
 
@@ -152,7 +151,10 @@ bool BackingImage::SaveAsBitmap(const std::wstring& path) const {
 // ---- Timers ---------------------------------------------------------------------------
 
 FormTimer::FormTimer(Form& form, UINT interval_ms, std::function<void()> on_tick)
-    : form_(form), id_(form.next_timer_id_++), interval_(interval_ms), on_tick_(std::move(on_tick)) {
+    : form_(form),
+      id_(form.next_timer_id_++),
+      interval_(interval_ms),
+      on_tick_(std::move(on_tick)) {
   form_.timers_.push_back(this);
 }
 
@@ -184,7 +186,7 @@ void FormTimer::Arm() {
 void FormTimer::Tick() {
   // A tick that finds a handler running (its modal loop pumped this message) is dropped;
   // the next one comes an interval later.
-  if (!enabled_ || HandlerRunning()) return;
+  if (!enabled_ || HandlerScope::Running()) return;
   RunHandler(on_tick_);
 }
 
@@ -199,7 +201,9 @@ Form::~Form() {
   }
 }
 
-int Form::LoadedForms() { return g_loaded_forms; }
+int Form::LoadedForms() {
+  return g_loaded_forms;
+}
 
 void Form::Load() {
   if (window_) return;
@@ -220,9 +224,6 @@ void Form::Load() {
                             nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!window_) return;
   ++g_loaded_forms;
-  if (options_.icon) {
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(options_.icon));
-  }
   if (options_.persistent_image) {
     image_.Resize(options_.client_width, options_.client_height);
     image_.Fill(options_.background);
@@ -284,9 +285,13 @@ int Form::ClientHeight() const {
   return area.bottom;
 }
 
-bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+  return false;
+}
 
-void Form::AddWindowless(WindowlessControl& control) { windowless_.push_back(&control); }
+void Form::AddWindowless(WindowlessControl& control) {
+  windowless_.push_back(&control);
+}
 
 void Form::DrawWindowless() {
   if (!image_.Dc()) return;

@@ -31,15 +31,10 @@ void ShowMessage(const std::wstring& text, const std::wstring& caption);
 [[noreturn]] void EndAtOnce(UINT exit_code = 0);
 // Runs the message loop until no form is left loaded; returns the exit code.
 int RunMessageLoop();
-// Screen-wide mouse pointer: default or hourglass.
-enum class ScreenPointer { Default = 0, Hourglass = 11 };
-void SetScreenPointer(ScreenPointer pointer);
 
-// Every form handler and timer tick runs through this: while one runs, timer ticks are
-// dropped, so a modal loop opened by a handler (a message box, a file chooser) never
-// re-enters a timer handler.
+// Every form handler and timer tick runs through this (see HandlerScope): while one runs,
+// timer ticks are dropped, so a modal loop opened by a handler never re-enters a timer.
 void RunHandler(const std::function<void()>& handler);
-bool HandlerRunning();
 
 // ---- Persistent image ----------------------------------------------------------------
 
@@ -85,7 +80,7 @@ class FormTimer {
 
  private:
   friend class Form;
-class WindowlessControl;
+  class WindowlessControl;
   void Arm();
   void Tick();
 
@@ -105,7 +100,6 @@ struct FormOptions {
   int client_height = 0;
   COLORREF background = RGB(0, 0, 0);
   bool persistent_image = false;  // paint from the backing image
-  HICON icon = nullptr;
 };
 
 class Form {

@@ -12,10 +12,6 @@ PreviewForm& PreviewForm::Instance() {
 PreviewForm::PreviewForm()
     : Form(FormOptions{.caption = L"Preview Window", .background = RGB(0, 0, 0)}) {}
 
-void PreviewForm::PlacePicture(int x, int y, int width, int height) {
-  picture_ = RECT{x, y, x + width, y + height};
-}
-
 void PreviewForm::Form_Unload() {
   // The form's own window is already going; nothing of the host may be closed from here.
 }

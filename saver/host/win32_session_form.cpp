@@ -55,9 +55,9 @@ void SessionForm::Form_Load() {
 
 void SessionForm::StartMusic() {
   SaverState& state = State();
-  music_ = std::make_unique<BgmPlayer>(
-      media_, sound_, state.LastApiResult,
-      MusicSettings{state.settings.BGMRepeat, state.settings.BGMFile});
+  music_ =
+      std::make_unique<BgmPlayer>(media_, sound_, state.LastApiResult,
+                                  MusicSettings{state.settings.BGMRepeat, state.settings.BGMFile});
   if (state.settings.BGMKind == kBgmCd) {
     music_->OpenCD();
     timer2_.SetEnabled(true);

@@ -39,7 +39,8 @@ std::optional<std::int16_t> TwipsToInt16(double twips) {
 }
 
 void StartPreview(std::uint32_t parent_value) {
-  HWND parent = reinterpret_cast<HWND>(static_cast<std::intptr_t>(static_cast<std::int32_t>(parent_value)));
+  HWND parent =
+      reinterpret_cast<HWND>(static_cast<std::intptr_t>(static_cast<std::int32_t>(parent_value)));
   // A preview with no window to live in could never be closed by its host.
   if (!IsWindow(parent)) EndAtOnce();
   RECT parent_rect{};
@@ -62,7 +63,6 @@ void StartPreview(std::uint32_t parent_value) {
   const int width = width_twips / tx;
   const int height = height_twips / ty;
   preview.Move(0, 0, width, height);
-  preview.PlacePicture(0, 0, width, height);
   preview.Show(Form::ShowMode::Modeless);
 }
 
@@ -73,7 +73,9 @@ SaverState& State() {
   return state;
 }
 
-std::wstring RendererPath() { return ProgramFolder() + L"\\Mirokan.data"; }
+std::wstring RendererPath() {
+  return ProgramFolder() + L"\\Mirokan.data";
+}
 
 void Main() {
   if (AnotherInstanceOnScreen()) EndAtOnce();
@@ -130,8 +132,12 @@ void ZoomBetweenCursorAndWindow(HWND window, ZoomDirection direction) {
 
 }  // namespace
 
-void ZoomFromCursor(HWND window) { ZoomBetweenCursorAndWindow(window, ZoomDirection::FromCursor); }
+void ZoomFromCursor(HWND window) {
+  ZoomBetweenCursorAndWindow(window, ZoomDirection::FromCursor);
+}
 
-void ZoomToCursor(HWND window) { ZoomBetweenCursorAndWindow(window, ZoomDirection::ToCursor); }
+void ZoomToCursor(HWND window) {
+  ZoomBetweenCursorAndWindow(window, ZoomDirection::ToCursor);
+}
 
 }  // namespace mirokan::win32

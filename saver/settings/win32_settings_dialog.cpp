@@ -37,6 +37,8 @@ void SettingsDialog::Form_Load() {
   ZoomFromCursor(Handle());
 }
 
-void SettingsDialog::Form_Unload() { ZoomToCursor(Handle()); }
+void SettingsDialog::Form_Unload() {
+  ZoomToCursor(Handle());
+}
 
 }  // namespace mirokan::win32

@@ -53,7 +53,7 @@ class FakeProfileStore final : public ProfileStore {
   std::map<std::string, std::map<std::string, std::string>> files_;
 };
 
-// Files that open for reading; folders are known too and never open, as on the platform.
+// Files that open for reading; anything else (a folder, a missing file) does not.
 class FakeFileProbe final : public FileProbe {
  public:
   bool CanOpenForReading(std::string_view path) override {
@@ -61,7 +61,6 @@ class FakeFileProbe final : public FileProbe {
     return files.count(std::string(path)) != 0;
   }
   std::set<std::string> files;
-  std::set<std::string> folders;
   std::vector<std::string> asked;
 };
 

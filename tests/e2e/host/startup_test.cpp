@@ -47,11 +47,14 @@ void PumpMessages() {
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 }
 
-std::wstring Saver() { return InFolder(L"Mirokan.scr"); }
+std::wstring Saver() {
+  return InFolder(L"Mirokan.scr");
+}
 
 // Ends by itself with exit code 0, without a message box or a window on the way.
 void ExpectEndsSilently(const std::wstring& arguments, const std::wstring& program = Saver()) {
-  SCOPED_TRACE(testing::Message() << "arguments \"" << std::string(arguments.begin(), arguments.end()) << '"');
+  SCOPED_TRACE(testing::Message() << "arguments \""
+                                  << std::string(arguments.begin(), arguments.end()) << '"');
   Process saver = Process::Start(program, arguments);
   ASSERT_TRUE(saver.Started());
   bool showed_something = false;

@@ -64,12 +64,12 @@ TEST_F(MusicSession, NoCdDriveSwitchesTheWatchOffAndTheEndSendsNothing) {
   win32::UniqueKernelHandle saver = StartTracedSaver(L"/s");
   ASSERT_TRUE(saver.Valid());
   // The first CD watch tick comes 200 ms after the start; give it many more.
-  ASSERT_TRUE(WaitUntil(
-      [&] { return wine_trace.Text().find("status cdaudio current track") != std::string::npos; }))
-      << wine_trace.Text();
+  ASSERT_TRUE(WaitUntil([&] {
+    return wine_trace.Text().find("status cdaudio current track") != std::string::npos;
+  })) << wine_trace.Text();
   // A few more ticks: a switched-off watch sends nothing more.
-  EXPECT_FALSE(WaitUntil(
-      [&] { return Count(wine_trace.Text(), "status cdaudio current track") > 1; }, 1s));
+  EXPECT_FALSE(
+      WaitUntil([&] { return Count(wine_trace.Text(), "status cdaudio current track") > 1; }, 1s));
 
   MoveCursorTo(400, 400);
   ASSERT_EQ(WaitForSingleObject(saver.Get(), 20000), WAIT_OBJECT_0)

@@ -16,7 +16,9 @@ std::wstring TestFolder() {
   return slash == std::wstring::npos ? L"." : folder.substr(0, slash);
 }
 
-std::wstring InFolder(const std::wstring& name) { return TestFolder() + L"\\" + name; }
+std::wstring InFolder(const std::wstring& name) {
+  return TestFolder() + L"\\" + name;
+}
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
@@ -57,7 +59,9 @@ Process& Process::operator=(Process&& other) noexcept {
   return *this;
 }
 
-Process::~Process() { Kill(); }
+Process::~Process() {
+  Kill();
+}
 
 bool Process::Running() const {
   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
@@ -88,7 +92,8 @@ void KillProcessesNamed(const wchar_t* name) {
   if (snapshot == INVALID_HANDLE_VALUE) return;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
     if (_wcsicmp(entry.szExeFile, name) != 0) continue;
     if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
       TerminateProcess(process, 99);
@@ -188,13 +193,15 @@ MessageBoxInfo WaitForMessageBox(DWORD pid, std::chrono::milliseconds deadline) 
   return info;
 }
 
-void DismissMessageBox(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
+void DismissMessageBox(HWND box) {
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
 
 void MoveCursorTo(int x, int y) {
   // Wine warps the X pointer only for a thread that has a window on the X screen; without
   // one the move stays private to this process.
-  static const HWND anchor = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 1,
-                                             1, nullptr, nullptr, nullptr, nullptr);
+  static const HWND anchor = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1,
+                                             nullptr, nullptr, nullptr, nullptr);
   (void)anchor;
   WaitUntil(
       [&] {

@@ -6,7 +6,8 @@ namespace mirokan {
 namespace {
 
 std::uint32_t Read32(const std::vector<std::uint8_t>& file, std::size_t at) {
-  return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | static_cast<std::uint32_t>(file[at + 3]) << 24;
+  return file[at] | file[at + 1] << 8 | file[at + 2] << 16 |
+         static_cast<std::uint32_t>(file[at + 3]) << 24;
 }
 
 TEST(BitmapWriter, WritesBottomUpPaddedRowsWithoutColourTable) {
@@ -26,16 +27,16 @@ TEST(BitmapWriter, WritesBottomUpPaddedRowsWithoutColourTable) {
   EXPECT_EQ(file[0], 'B');
   EXPECT_EQ(file[1], 'M');
   EXPECT_EQ(Read32(file, 2), file.size());
-  EXPECT_EQ(Read32(file, 10), 54u);   // pixels right after the headers
+  EXPECT_EQ(Read32(file, 10), 54u);  // pixels right after the headers
   EXPECT_EQ(Read32(file, 18), 3u);
-  EXPECT_EQ(Read32(file, 22), 2u);    // positive height: bottom row first
+  EXPECT_EQ(Read32(file, 22), 2u);  // positive height: bottom row first
   EXPECT_EQ(file[28], 24);
-  EXPECT_EQ(Read32(file, 30), 0u);    // uncompressed
+  EXPECT_EQ(Read32(file, 30), 0u);  // uncompressed
   EXPECT_EQ(Read32(file, 34), 24u);
-  EXPECT_EQ(Read32(file, 46), 0u);    // no colour table
-  EXPECT_EQ(file[54], 7);             // the bottom row comes first
+  EXPECT_EQ(Read32(file, 46), 0u);  // no colour table
+  EXPECT_EQ(file[54], 7);           // the bottom row comes first
   EXPECT_EQ(file[54 + 12], 1);
-  EXPECT_EQ(file[54 + 9], 0);         // padding is zero, not whatever the source held
+  EXPECT_EQ(file[54 + 9], 0);  // padding is zero, not whatever the source held
 }
 
 TEST(BitmapWriter, RefusesImpossibleSizes) {

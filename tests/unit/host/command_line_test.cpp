@@ -47,13 +47,13 @@ TEST(CommandLine, PreviewHandleIsReadFromTheFourthCharacter) {
   };
   const HandleCase cases[] = {
       {"/p 1234", 1234u},
-      {"/p:1234", 1234u},     // same place, another separator
-      {"/p1234", 234u},       // the fourth character is where reading starts
-      {"/p    77", 77u},      // leading blanks skipped
-      {"/p 12ab34", 12u},     // stops at the first character that cannot continue
-      {"/p junk", 0u},        // no digits give 0
-      {"/p", 0u},             // nothing there at all
-      {"/p 2.5", 2u},         // rounded, halves to even
+      {"/p:1234", 1234u},  // same place, another separator
+      {"/p1234", 234u},    // the fourth character is where reading starts
+      {"/p    77", 77u},   // leading blanks skipped
+      {"/p 12ab34", 12u},  // stops at the first character that cannot continue
+      {"/p junk", 0u},     // no digits give 0
+      {"/p", 0u},          // nothing there at all
+      {"/p 2.5", 2u},      // rounded, halves to even
       {"/p 3.5", 4u},
       {"/P 4294967295", 4294967295u},  // a handle printed unsigned still fits
       {"/p -5", static_cast<std::uint32_t>(-5)},

@@ -44,9 +44,9 @@ TEST(Settings, NumbersAreFlooredAndBadOnesLeaveTheField) {
     const char* text;
     std::int16_t expected;
   };
-  const Case cases[] = {{"2.9", 2},   {"-0.5", -1},   {"abc", 0},  {"70000", 0},
-                        {" 7 ", 7},   {"-3", -3},     {"32767.9", 32767},
-                        {"-32768", -32768}, {"-32768.1", 0}, {"1 2", 0}, {"", 0}};
+  const Case cases[] = {
+      {"2.9", 2},         {"-0.5", -1},       {"abc", 0},      {"70000", 0}, {" 7 ", 7}, {"-3", -3},
+      {"32767.9", 32767}, {"-32768", -32768}, {"-32768.1", 0}, {"1 2", 0},   {"", 0}};
   for (const Case& c : cases) {
     FakeProfileStore store;
     FakeFileProbe probe;
@@ -108,7 +108,6 @@ TEST(Settings, TrailingBackslashIsTestedWithoutIt) {
   EXPECT_EQ(settings.BGMFile, "C:\\Music\\song.wav\\");
 
   // A folder never opens, with or without the backslash.
-  probe.folders.insert("C:\\Music");
   store.Put(kIni, kKeyBgmFile, "C:\\Music\\");
   EXPECT_EQ(Load(store, probe).BGMKind, 0);
   EXPECT_FALSE(FileExists(probe, "\\"));
