@@ -1,16 +1,20 @@
 // The tunnel renderer's window: a borderless pop-up over the screen with a double-buffered
 // OpenGL context, a loop that draws whenever the message queue is empty, and the exit tests
-// (Escape, the mouse moved away on both axes, WM_CLOSE or WM_QUIT).
+// (Escape, the mouse moved away on both axes, WM_CLOSE or WM_QUIT). The other monitors are
+// blacked out while it runs.
 #include "renderer/win32_render_window.h"
 
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
 #include "common/cursor_exit.h"
+#include "renderer/monitor_layout.h"
 #include "renderer/tunnel_scene.h"
 #include "renderer/win32_bmp.h"
+#include "renderer/win32_monitor_covers.h"
 
 namespace mirokan::win32 {
 namespace {
@@ -39,7 +43,16 @@ struct Renderer {
   std::array<bool, 256> KeyDown{};
   POINT StartCursor{};
   TunnelScene scene;
+  MonitorCovers covers;
+  // Set once the scene is up: covers made earlier would stand above the snapshot's
+  // message boxes, which need not open on the primary monitor.
+  bool covering = false;
 };
+
+void CoverOtherMonitors(Renderer& renderer) {
+  const std::vector<Monitor> layout = ReadMonitorLayout();
+  renderer.covers.Place(CoverRects(layout));
+}
 
 Renderer& State() {
   static Renderer renderer;
@@ -124,6 +137,8 @@ bool OpenRenderWindow() {
   TunnelScene::ResizeScene(renderer.WindowWidth, renderer.WindowHeight);
   renderer.scene.SetupScene(
       [](GLuint& texture) { return LoadTunnelTexture(SnapshotPath(), texture); });
+  CoverOtherMonitors(renderer);
+  renderer.covering = true;
   return true;
 }
 
@@ -135,6 +150,8 @@ void CloseRenderWindow() {
   renderer.context_current = false;
   renderer.context.Reset();
   renderer.dc.reset();
+  renderer.covering = false;
+  renderer.covers.Clear();
   if (renderer.window) {
     DestroyWindow(renderer.window);
     renderer.window = nullptr;
@@ -199,6 +216,10 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_TIMER:
       if (wparam == kTitleTimer) SetWindowTextW(window, kTitle);
       return 0;
+    case WM_DISPLAYCHANGE:
+      // A monitor came or went (a laptop docked): cover the layout as it is now.
+      if (renderer.covering) CoverOtherMonitors(renderer);
+      return DefWindowProcW(window, message, wparam, lparam);
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }
