@@ -32,9 +32,10 @@ std::vector<ScreenRect> CoverRects(std::span<const Monitor> monitors) {
   }
   std::vector<ScreenRect> covers;
   if (primary == monitors.end()) return covers;
-  for (auto monitor = monitors.begin(); monitor != monitors.end(); ++monitor) {
-    const ScreenRect& rect = monitor->rect;
-    if (monitor == primary || !Usable(rect) || Inside(rect, primary->rect)) continue;
+  // The primary lies inside itself, so the loop passes it over too.
+  for (const Monitor& monitor : monitors) {
+    const ScreenRect& rect = monitor.rect;
+    if (!Usable(rect) || Inside(rect, primary->rect)) continue;
     if (std::ranges::any_of(covers, [&](const ScreenRect& c) { return Inside(rect, c); })) continue;
     covers.push_back(rect);
   }

@@ -51,9 +51,9 @@ TEST(MonitorLayout, EveryMonitorButThePrimaryGetsACoverOfItsOwnSize) {
 TEST(MonitorLayout, ThePrimaryIsTheFlaggedMonitorElseTheOneAtTheOrigin) {
   ExpectCovers({
       {"flag wins over the origin", {{kPrimary, false}, {{1280, 0, 2560, 800}, true}}, {kPrimary}},
-      {"no flag: the monitor holding 0,0",
-       {{{1280, 0, 2560, 800}, false}, {kPrimary, false}},
-       {{1280, 0, 2560, 800}}},
+      {"no flag: the monitor holding 0,0, not the one ending there",
+       {{{-1024, 0, 0, 768}, false}, {{1280, 0, 2560, 800}, false}, {kPrimary, false}},
+       {{-1024, 0, 0, 768}, {1280, 0, 2560, 800}}},
       {"no flag and nothing at 0,0: covering anything might hide the tunnel",
        {{{1280, 0, 2560, 800}, false}, {{2560, 0, 3840, 800}, false}},
        {}},
