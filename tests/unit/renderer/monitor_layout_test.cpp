@@ -69,7 +69,10 @@ TEST(MonitorLayout, MonitorsThatShowNothingNewGetNoCover) {
        {{kPrimary, true}, {{1280, 0, 2304, 768}, false}, {{1280, 0, 2304, 768}, false}},
        {{1280, 0, 2304, 768}}},
       {"empty and inverted rectangles",
-       {{kPrimary, true}, {{1280, 0, 1280, 768}, false}, {{2304, 768, 1280, 0}, false}},
+       {{kPrimary, true},
+        {{2000, 0, 2000, 768}, false},
+        {{1280, 900, 2304, 900}, false},
+        {{2304, 768, 1280, 0}, false}},
        {}},
       {"wider than a window can be", {{kPrimary, true}, {{INT_MIN, 0, INT_MAX, 768}, false}}, {}},
   });
