@@ -24,9 +24,6 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 
 LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_SETCURSOR:
-      SetCursor(nullptr);
-      return TRUE;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
     case WM_CLOSE:

@@ -14,9 +14,9 @@ namespace mirokan::win32 {
 // The monitors as the system reports them now (EnumDisplayMonitors).
 std::vector<Monitor> ReadMonitorLayout();
 
-// Topmost black pop-ups without a pointer that never take focus, so Escape and the arrow
-// keys keep reaching the tunnel window. A close request to a cover ends the run as one to
-// the tunnel window does.
+// Topmost black pop-ups that never take focus, so Escape and the arrow keys keep reaching
+// the tunnel window. They have no class cursor: the renderer's hidden cursor stays hidden
+// over them. A close request to a cover ends the run as one to the tunnel window does.
 class MonitorCovers {
  public:
   MonitorCovers() = default;

@@ -13,6 +13,7 @@
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
 #include "e2e_support.h"
+#include "renderer/win32_monitor_covers.h"
 
 namespace mirokan::e2e {
 namespace {
@@ -201,13 +202,12 @@ class TwoMonitors : public testing::Test {
     return window;
   }
 
-  // Exactly one cover, over the second monitor, and that monitor black.
+  // Exactly one cover (hidden ones count too), over the second monitor, and that monitor
+  // black.
   void ExpectSecondMonitorCovered(DWORD pid) {
-    std::vector<HWND> covers;
-    ASSERT_TRUE(WaitUntil([&] {
-      covers = TopWindows(pid, kCoverClass, nullptr, true);
-      return !covers.empty();
-    })) << "no cover";
+    ASSERT_TRUE(WaitUntil([&] { return !TopWindows(pid, kCoverClass, nullptr, true).empty(); }))
+        << "no cover";
+    const std::vector<HWND> covers = TopWindows(pid, kCoverClass, nullptr);
     ASSERT_EQ(covers.size(), 1u);
     RECT rect{};
     GetWindowRect(covers[0], &rect);
@@ -228,6 +228,37 @@ class TwoMonitors : public testing::Test {
   std::wstring snapshot_;
   Process renderer_;
 };
+
+// The covers in this process, against layouts no test screen has: a monitor that goes
+// takes its cover along.
+TEST(MonitorCovers, EachLayoutGetsCoversOfItsOwnAndClearLeavesNone) {
+  const auto covers_here = [] {
+    std::vector<RECT> rects;
+    for (const HWND cover : TopWindows(GetCurrentProcessId(), kCoverClass, nullptr)) {
+      RECT rect{};
+      GetWindowRect(cover, &rect);
+      if (IsWindowVisible(cover))
+        rects.push_back(rect);
+      else
+        rects.push_back({});  // a hidden cover is a leak
+    }
+    std::ranges::sort(rects, {}, &RECT::left);
+    return rects;
+  };
+  const auto rects_equal = [](const std::vector<RECT>& got, const std::vector<RECT>& want) {
+    return std::ranges::equal(got, want,
+                              [](const RECT& a, const RECT& b) { return EqualRect(&a, &b); });
+  };
+  win32::MonitorCovers covers;
+  const ScreenRect left{-1024, 0, 0, 768}, right{1280, 0, 2304, 768}, above{0, -600, 800, 0};
+  covers.Place(std::vector{right, left});
+  EXPECT_TRUE(rects_equal(covers_here(), {{-1024, 0, 0, 768}, {1280, 0, 2304, 768}}));
+  covers.Place(std::vector{above});
+  EXPECT_TRUE(rects_equal(covers_here(), {{0, -600, 800, 0}}));
+  covers.Place(std::vector{left, right});
+  covers.Clear();
+  EXPECT_TRUE(covers_here().empty());
+}
 
 TEST_F(TwoMonitors, SaverBlacksOutTheSecondMonitorUntilAMoveThereEndsBothPrograms) {
   Process saver = Process::Start(InFolder(L"Mirokan.scr"), L"/s");
