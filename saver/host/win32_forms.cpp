@@ -10,6 +10,7 @@
 #include "common/win32_window_class.h"
 #include "saver/host/bitmap_writer.h"
 #include "saver/host/win32_controls.h"
+#include "saver/host/win32_mouse_pointer.h"
 
 namespace mirokan::win32 {
 namespace {
@@ -366,6 +367,9 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     }
+    case WM_SETCURSOR:
+      if (ApplyScreenMousePointer()) return TRUE;
+      break;
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED) RunHandler([this] { Form_Resize(); });
       break;

@@ -9,7 +9,7 @@ MIROKAN_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   libgl1-mesa-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-ipafont-gothic
+  wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-ipafont-gothic fonts-liberation2
 )
 
 say() { printf '==> %s\n' "$*"; }
