@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/win32_window_class.h"
+#include "saver/host/win32_application.h"
 
 namespace mirokan::win32 {
 namespace {

@@ -34,11 +34,11 @@ void SettingsDialog::Form_Load() {
     state_.CursorStartX = 0;
     state_.CursorStartY = 0;
   }
-  ZoomFromCursor(Handle());
+  ZoomFromCursor(Handle(), state_);
 }
 
 void SettingsDialog::Form_Unload() {
-  ZoomToCursor(Handle());
+  ZoomToCursor(Handle(), state_);
 }
 
 }  // namespace mirokan::win32
