@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "common/win32_window_class.h"
-#include "saver/host/win32_mouse_pointer.h"
+#include "saver/host/win32_application.h"
 
 namespace mirokan::win32 {
 namespace {

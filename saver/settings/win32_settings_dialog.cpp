@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "common/win32_text.h"
-#include "saver/host/win32_mouse_pointer.h"
+#include "saver/host/win32_application.h"
 #include "saver/host/win32_profile_store.h"
 #include "saver/host/win32_startup.h"
 
@@ -321,7 +321,7 @@ void SettingsDialog::Form_Load() {
     state_.CursorStartX = 0;
     state_.CursorStartY = 0;
   }
-  ZoomFromCursor(Handle());
+  ZoomFromCursor(Handle(), state_);
   SetScreenMousePointer(MousePointer::Default);
 
   PaintBackground();
@@ -333,7 +333,7 @@ void SettingsDialog::Form_Resize() {
 
 void SettingsDialog::Form_Unload() {
   timer1_.SetEnabled(false);
-  ZoomToCursor(Handle());
+  ZoomToCursor(Handle(), state_);
 }
 
 void SettingsDialog::PaintBackground() {
