@@ -100,6 +100,8 @@ bool CommandButton::Enabled() {
 }
 
 void CommandButton::SetEnabled(bool enabled) {
+  // The window follows, so keyboard focus and accessibility tools see a disabled button too.
+  if (window_) EnableWindow(window_, enabled ? TRUE : FALSE);
   Apply(machine_.WriteEnabled(enabled));
 }
 

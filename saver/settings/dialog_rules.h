@@ -67,16 +67,14 @@ inline constexpr DesignRect kRepeatCaption{136, 68, 66, 13};
 inline constexpr DesignRect kFileButton{36, 124, 29, 21};
 inline constexpr DesignRect kFileName{68, 124, 357, 29};
 // Marks and captions by kind: kind 1 on top, then kind 0, then kind 2.
-inline constexpr std::array<DesignRect, kKindCount> kMarks{{{20, 88, 13, 13},
-                                                           {20, 68, 13, 13},
-                                                           {20, 108, 13, 13}}};
-inline constexpr std::array<DesignRect, kKindCount> kKindCaptions{{{36, 88, 23, 13},
-                                                                  {36, 68, 43, 13},
-                                                                  {36, 108, 60, 13}}};
+inline constexpr std::array<DesignRect, kKindCount> kMarks{
+    {{20, 88, 13, 13}, {20, 68, 13, 13}, {20, 108, 13, 13}}};
+inline constexpr std::array<DesignRect, kKindCount> kKindCaptions{
+    {{36, 88, 23, 13}, {36, 68, 43, 13}, {36, 108, 60, 13}}};
 }  // namespace dialog_layout
 
-inline constexpr std::array<std::wstring_view, kKindCount> kKindCaptionTexts{
-    L"無し", L"音楽CD", L"MP3、WAV"};
+inline constexpr std::array<std::wstring_view, kKindCount> kKindCaptionTexts{L"無し", L"音楽CD",
+                                                                             L"MP3、WAV"};
 
 // The background's banding: row y of a client `height` rows high, as (c, c, c + 30) with
 // c = |220 sin(y / (height / 3.142))| rounded half to even.

@@ -68,25 +68,11 @@ UniqueBitmap BitmapOf(const RgbImage& image) {
 // The panel's pointing hand: '#' outline, '.' white, blank transparent; hot spot at the
 // fingertip (column 5, row 0).
 constexpr const char* kHandCursor[] = {
-    "     ##             ",
-    "    #..#            ",
-    "    #..#            ",
-    "    #..#            ",
-    "    #..#            ",
-    "    #..###          ",
-    "    #..#..###       ",
-    "    #..#..#..##     ",
-    " ## #..#..#..#.#    ",
-    "#..##..#..#..#..#   ",
-    "#...#...........#   ",
-    " #..#...........#   ",
-    "  #.............#   ",
-    "  #.............#   ",
-    "   #...........#    ",
-    "   #...........#    ",
-    "    #.........#     ",
-    "    #.........#     ",
-    "    ###########     ",
+    "     ##             ", "    #..#            ", "    #..#            ", "    #..#            ",
+    "    #..#            ", "    #..###          ", "    #..#..###       ", "    #..#..#..##     ",
+    " ## #..#..#..#.#    ", "#..##..#..#..#..#   ", "#...#...........#   ", " #..#...........#   ",
+    "  #.............#   ", "  #.............#   ", "   #...........#    ", "   #...........#    ",
+    "    #.........#     ", "    #.........#     ", "    ###########     ",
 };
 
 HCURSOR MakeHandCursor() {
@@ -120,7 +106,8 @@ HICON MakeIcon() {
       const double ring = 0.5 + 0.5 * std::cos(r * 1.6);
       const double depth = std::min(1.0, r / 16.0);
       const auto level = [&](double peak) {
-        return static_cast<std::uint8_t>(std::lround(std::min(255.0, peak * depth * (0.35 + 0.65 * ring))));
+        return static_cast<std::uint8_t>(
+            std::lround(std::min(255.0, peak * depth * (0.35 + 0.65 * ring))));
       };
       picture.Set(x, y, {level(150), level(190), level(255)});
     }
@@ -218,8 +205,8 @@ void SettingsDialog::CreateControls() {
   HFONT font = label_font_.Get();
   pic_c_ = std::make_unique<FilledBox>(Place(kMusicPanel), kBlack);
   shape3_ = std::make_unique<Shape>(PlaceInPanel(kHeadingFrame), kWhite);
-  heading_ = std::make_unique<Label>(PlaceInPanel(kHeading), L"BGM", kWhite, font,
-                                     Label::Align::Centre);
+  heading_ =
+      std::make_unique<Label>(PlaceInPanel(kHeading), L"BGM", kWhite, font, Label::Align::Centre);
   repeat_caption_ =
       std::make_unique<Label>(PlaceInPanel(kRepeatCaption), L"曲目をﾘﾋﾟｰﾄ", kWhite, font);
   for (int kind = 0; kind < kKindCount; ++kind) {
