@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 
 #include "common/win32_handles.h"
@@ -259,11 +260,14 @@ TEST(SettingsDialogBanner, LightOnlyOnTheLettersAndTheStarAtTheRightEndWithoutLe
   for (int tick = 0; tick < 200; ++tick) dialog.DrawFrame();
   const long objects = win32::LiveGdiObjects();
   const std::size_t memory = PrivateBytes();
+  const auto start = std::chrono::steady_clock::now();
   for (int tick = 0; tick < 2000; ++tick) dialog.DrawFrame();
+  const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(win32::LiveGdiObjects(), objects);
   EXPECT_LT(PrivateBytes(), memory + 512 * 1024);
-  std::printf("after 2,000 ticks: %ld live GDI objects, %zu KiB private memory\n", objects,
-              PrivateBytes() / 1024);
+  // Figures for the record, never a pass mark.
+  std::printf("after 2,000 ticks: %ld live GDI objects, %zu KiB committed; %.1f us a frame\n",
+              objects, PrivateBytes() / 1024, spent.count() / 2000);
   dialog.Unload();
 }
 
