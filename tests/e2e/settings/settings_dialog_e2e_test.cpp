@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "common/win32_handles.h"
+#include "common/win32_text.h"
 #include "e2e_support.h"
 #include "saver/settings/dialog_rules.h"
 #include "saver/settings/win32_settings_dialog.h"
@@ -144,9 +145,34 @@ TEST_F(SettingsDialogTest, KindsChosenByEitherButtonAndSavedAsCodePage932) {
   // The disabled box keeps its text; a typed track is rounded half to even.
   SendMessageW(repeat, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"3.5"));
 
+  // "..." opens the chooser; a file with a Japanese name comes back in code page 932.
+  const std::wstring music = InFolder(L"曲.mp3");
+  ASSERT_TRUE(e2e::WriteFileBytes(music, "ID3"));
+  Click(remote.ScreenCentre(dialog_layout::kFileButton, true));
+  HWND chooser = e2e::WaitForWindow(saver.Id(), nullptr, L"ﾌｧｲﾙを開く");
+  ASSERT_NE(chooser, nullptr);
+  // The file name field: the chooser's one edit, however deep its combo boxes hold it.
+  HWND name = nullptr;
+  e2e::WaitUntil([&] {
+    EnumChildWindows(
+        chooser,
+        [](HWND child, LPARAM found) {
+          if (e2e::ClassName(child) != L"Edit") return TRUE;
+          *reinterpret_cast<HWND*>(found) = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&name));
+    return name != nullptr;
+  });
+  ASSERT_NE(name, nullptr);
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(music.c_str()));
+  PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(chooser); }));
+
   Click(remote.ScreenCentre(dialog_layout::kSetButton, false));
   ExpectEnds(saver);
-  EXPECT_EQ(e2e::ReadFileBytes(InFolder(L"Mirokan.ini")), IniBytes("2", "4", ""));
+  EXPECT_EQ(e2e::ReadFileBytes(InFolder(L"Mirokan.ini")),
+            IniBytes("2", "4", win32::WideToAnsi(music)));
 }
 
 TEST_F(SettingsDialogTest, CancelAndTheCloseBoxLeaveTheFileAsItWas) {
