@@ -71,6 +71,10 @@ inline constexpr std::array<DesignRect, kKindCount> kMarks{
     {{20, 88, 13, 13}, {20, 68, 13, 13}, {20, 108, 13, 13}}};
 inline constexpr std::array<DesignRect, kKindCount> kKindCaptions{
     {{36, 88, 23, 13}, {36, 68, 43, 13}, {36, 108, 60, 13}}};
+// A control of the music panel in the dialog's client area.
+constexpr DesignRect InMusicPanel(DesignRect r) {
+  return {kMusicPanel.left + r.left, kMusicPanel.top + r.top, r.width, r.height};
+}
 }  // namespace dialog_layout
 
 inline constexpr std::array<std::wstring_view, kKindCount> kKindCaptionTexts{L"無し", L"音楽CD",

@@ -202,8 +202,7 @@ RECT SettingsDialog::Place(const DesignRect& design) const {
 }
 
 RECT SettingsDialog::PlaceInPanel(const DesignRect& design) const {
-  const DesignRect& panel = dialog_layout::kMusicPanel;
-  return Place({panel.left + design.left, panel.top + design.top, design.width, design.height});
+  return Place(dialog_layout::InMusicPanel(design));
 }
 
 void SettingsDialog::CreateControls() {
