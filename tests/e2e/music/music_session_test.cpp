@@ -86,6 +86,39 @@ TEST_F(MusicSession, NoCdDriveSwitchesTheWatchOffAndTheEndSendsNothing) {
   EXPECT_EQ(Count(trace, "close cdaudio"), 0) << trace;
 }
 
+// 90 kanji of folders (180 bytes in code page 932, 270 in UTF-8) are written and read back
+// through the real profile functions; the session opens the file under its whole path,
+// watches it every second and stops and closes it at the end. (Wine cannot play it: no
+// sound device.)
+TEST_F(MusicSession, AnMp3UnderALongJapanesePathPlaysAndStops) {
+  std::wstring music = TestFolder();
+  for (int folder = 0; folder < 3; ++folder) {
+    music += L"\\" + std::wstring(30, L'曲');
+    CreateDirectoryW(music.c_str(), nullptr);
+  }
+  music += L"\\tune.mp3";
+  ASSERT_TRUE(WriteFileBytes(music, "ID3"));
+  win32::Win32ProfileStore store;
+  SaveSettings(Settings{kBgmFile, 0, win32::WideToUtf8(music)}, store,
+               win32::WideToUtf8(TestFolder()));
+  MoveCursorTo(200, 200);
+  const WineTrace wine_trace;
+  win32::UniqueKernelHandle saver = StartTracedSaver(L"/s");
+  ASSERT_TRUE(saver.Valid());
+  ASSERT_TRUE(WaitUntil([&] {
+    return wine_trace.Text().find("status MP3Play mode") != std::string::npos;
+  })) << wine_trace.Text();
+  MoveCursorTo(400, 400);
+  ASSERT_EQ(WaitForSingleObject(saver.Get(), 20000), WAIT_OBJECT_0);
+  KillProcessesNamed(L"Mirokan.data");
+  const std::string trace = wine_trace.Text();
+  // The trace shortens the open command; that it was sent at all shows the whole path was
+  // read back, since a cut one names no file and leaves the session without music.
+  EXPECT_EQ(Count(trace, "(L\"open \\\""), 1) << trace;
+  EXPECT_GE(Count(trace, "\"stop MP3Play\""), 1) << trace;
+  EXPECT_EQ(Count(trace, "\"close MP3Play\""), 1) << trace;
+}
+
 TEST_F(MusicSession, AnOtherEndingPlaysNothing) {
   const std::wstring music = InFolder(L"tune.ogg");
   ASSERT_TRUE(WriteFileBytes(music, "OggS"));
