@@ -45,8 +45,9 @@ TEST(Settings, NumbersAreFlooredAndBadOnesLeaveTheField) {
     std::int16_t expected;
   };
   const Case cases[] = {
-      {"2.9", 2},         {"-0.5", -1},       {"abc", 0},      {"70000", 0}, {" 7 ", 7}, {"-3", -3},
-      {"32767.9", 32767}, {"-32768", -32768}, {"-32768.1", 0}, {"1 2", 0},   {"", 0}};
+      {"2.9", 2}, {"-0.5", -1},       {"abc", 0},         {"70000", 0},    {" 7 ", 7},
+      {"-3", -3}, {"32767.9", 32767}, {"-32768", -32768}, {"-32768.1", 0}, {"1 2", 0},
+      {"", 0},    {"1e1", 0},         {"2E0", 0}};
   for (const Case& c : cases) {
     FakeProfileStore store;
     FakeFileProbe probe;
