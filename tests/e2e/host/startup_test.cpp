@@ -208,6 +208,26 @@ TEST(Startup, RunPhotographsTheScreenStartsTheRendererAndHidesTheCursorOnlyForSl
   }
 }
 
+// Without a usable temporary folder (one longer than MAX_PATH), started from another
+// folder, the session and the renderer it starts still agree on where the snapshot is.
+TEST(Startup, WithoutATemporaryFolderBothProgramsFindTheSameSnapshot) {
+  const std::wstring elsewhere = InFolder(L"elsewhere");
+  CreateDirectoryW(elsewhere.c_str(), nullptr);
+  const std::wstring too_long = L"C:\\" + std::wstring(300, L't');
+  SetEnvironmentVariableW(L"TMP", too_long.c_str());
+  SetEnvironmentVariableW(L"TEMP", too_long.c_str());
+  MoveCursorTo(300, 300);
+  Process saver = Process::Start(Saver(), L"/s", elsewhere);
+  SetEnvironmentVariableW(L"TMP", nullptr);
+  SetEnvironmentVariableW(L"TEMP", nullptr);
+  ASSERT_NE(WaitForWindow(0, nullptr, L"Tunnel_Velkan"), nullptr);
+  EXPECT_FALSE(WaitUntil([] { return !TopWindows(0, L"#32770", nullptr, true).empty(); }, 3s))
+      << "the renderer reported its snapshot missing";
+  MoveCursorTo(400, 400);
+  EXPECT_TRUE(saver.WaitExit(20s));
+  KillProcessesNamed(L"Mirokan.data");
+}
+
 TEST(Startup, PreviewLivesInsideItsHostWindow) {
   CaptionedWindow host(L"Preview host", true);
   RECT host_rect{};
