@@ -206,6 +206,10 @@ BitmapReadResult ReadBitmap(ByteSource& source) {
 
   // Never allocate for bytes the file cannot supply; pad up to what the upload reads.
   const std::uint64_t readable = std::min(data_size, source.Remaining());
+  if (needed > kMaxPaddingFactor * source.Remaining() + kPaddingAllowance) {
+    result.messages.push_back(BitmapMessage::kErrorReadingBitmapData);
+    return result;
+  }
   auto& pixels = result.pixels.emplace(static_cast<std::size_t>(std::max(readable, needed)));
 
   // Rows are exchanged as they arrive, while they are still in the cache: one pass instead
@@ -231,8 +235,8 @@ BitmapReadResult ReadBitmap(ByteSource& source) {
     result.messages.push_back(BitmapMessage::kErrorReadingBitmapData);
     return result;
   }
-  // Rows beyond a short biSizeImage, or a partial last row, are exchanged like the rest.
-  SwapRows(pixels, result.width, rows_done, rows);
+  // A partial last row is exchanged like the rest; the zero rows after it need no exchange.
+  SwapRows(pixels, result.width, rows_done, std::min(rows, (got + stride - 1) / stride));
   return result;
 }
 
