@@ -69,7 +69,4 @@ std::int64_t PaddedRowLength(std::int64_t width);
 // Reads the rest of a bitmap whose first byte is the source's current position.
 BitmapReadResult ReadBitmap(ByteSource& source);
 
-// Exchanges the first and third byte of each pixel, skipping row padding.
-void SwapRedBlue(std::span<std::uint8_t> pixels, std::int32_t width, std::int32_t height);
-
 }  // namespace mirokan
