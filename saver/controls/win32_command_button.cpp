@@ -200,7 +200,14 @@ LRESULT CommandButton::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       Release(MouseButton::Middle);
       return 0;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lparam) != window_) pressed_buttons_ = 0;
+      if (reinterpret_cast<HWND>(lparam) != window_ && pressed_buttons_ != 0) {
+        const bool left_held = pressed_buttons_ & ButtonFlag(MouseButton::Left);
+        pressed_buttons_ = 0;
+        if (left_held) {
+          HandlerScope scope;
+          Apply(machine_.CaptureLost());
+        }
+      }
       return 0;
     case WM_SETFOCUS: {
       HandlerScope scope;

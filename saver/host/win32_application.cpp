@@ -18,24 +18,6 @@ int LogPixels(int index) {
 
 }  // namespace
 
-std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L".";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  const auto slash = path.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return L".";
-  // A root keeps its backslash ("C:\"), as the folder of a program there is written.
-  if (slash == 2 && path[1] == L':') return path.substr(0, 3);
-  return path.substr(0, slash);
-}
-
 std::wstring CommandLineText() {
   const wchar_t* text = GetCommandLineW();
   if (!text) return {};

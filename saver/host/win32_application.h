@@ -8,10 +8,11 @@
 #include <functional>
 #include <string>
 
+#include "common/win32_file.h"
+
 namespace mirokan::win32 {
 
-// The folder holding the running program, without a trailing backslash (unless a root).
-std::wstring ProgramFolder();
+// ProgramFolder() comes from common/win32_file.h: the renderer needs it too.
 // The argument text after the program's own name, leading blanks removed.
 std::wstring CommandLineText();
 // Twips per pixel on the screen (15 at 96 dots per inch).

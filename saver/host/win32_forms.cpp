@@ -21,6 +21,11 @@ int g_loaded_forms = 0;
 
 // ---- Persistent image ----------------------------------------------------------------
 
+BackingImage::~BackingImage() {
+  // The bitmap is deleted after this body; a bitmap still selected into a DC would not be.
+  if (original_bitmap_) SelectObject(dc_.Get(), original_bitmap_);
+}
+
 bool BackingImage::Resize(int width, int height) {
   if (width == width_ && height == height_ && dc_) return true;
   if (!dc_) {
@@ -190,6 +195,7 @@ void Form::SetClientSize(int width, int height) {
                      static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (options_.persistent_image) image_.Resize(ClientWidth(), ClientHeight());
 }
 
 void Form::Move(int x, int y, int width, int height) {

@@ -20,6 +20,11 @@ namespace mirokan::win32 {
 // An off-screen 24-bit image; drawing on its DC draws into it; it survives being covered.
 class BackingImage {
  public:
+  BackingImage() = default;
+  BackingImage(const BackingImage&) = delete;
+  BackingImage& operator=(const BackingImage&) = delete;
+  ~BackingImage();
+
   bool Resize(int width, int height);
   HDC Dc() const { return dc_.Get(); }
   int Width() const { return width_; }

@@ -23,7 +23,6 @@ SessionForm::SessionForm(SaverState& state)
 
 void SessionForm::Form_Load() {
   SetClientSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  Image().Resize(ClientWidth(), ClientHeight());
 
   // Each step may fail on its own; the next still runs (a blank picture, no snapshot, no
   // renderer), and the renderer reports a missing snapshot itself.
