@@ -28,8 +28,8 @@ TEST(DialogRules, RepeatListIsAnEmptyItemThenOneToThirty) {
 
 TEST(DialogRules, SaveWritesAllThreeKeysInOrderWhateverTheTypedTrack) {
   const std::vector<std::pair<std::string, std::string>> cases{
-      {"abc", "0"}, {"2.5", "2"}, {"3.5", "4"},  {"-5", "-5"},
-      {"", "0"},    {"45", "45"}, {"99999", "0"}};
+      {"abc", "0"}, {"2.5", "2"}, {"3.5", "4"},   {"-5", "-5"},
+      {"", "0"},    {"45", "45"}, {"99999", "0"}, {"1e1", "0"}};
   for (const auto& [typed, stored] : cases) {
     testing::FakeProfileStore store;
     Settings settings{.BGMKind = 7, .BGMRepeat = 3, .BGMFile = "C:\\音楽\\曲.mp3"};
