@@ -49,7 +49,7 @@ class Desktop {
     WaitUntil([this] { return window_.load() != nullptr; }, 10s);
   }
   ~Desktop() {
-    PostThreadMessageW(thread_id_.load(), WM_QUIT, 0, 0);
+    WaitUntil([this] { return PostThreadMessageW(thread_id_.load(), WM_QUIT, 0, 0) != FALSE; });
     thread_.join();
   }
   HWND Window() const { return window_.load(); }
@@ -77,6 +77,8 @@ class Desktop {
   }
 
   void Run() {
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists before anyone posts
     thread_id_ = GetCurrentThreadId();
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = Proc;
@@ -89,7 +91,6 @@ class Desktop {
         GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     window_ = window;
-    MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     DestroyWindow(window);
   }
