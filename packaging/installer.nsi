@@ -35,6 +35,7 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "$(OpenScreenSaverSettings)"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
@@ -48,6 +49,13 @@ BrandingText "${PRODUCT} ${VERSION}"
 ; The first language is the fallback; Japanese systems get Japanese.
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Japanese"
+LangString WelcomeText ${LANG_ENGLISH} "This installs Mirokan ${VERSION}, the screen saver \
+  that flies you through a tunnel made of your own desktop, for you alone (no administrator \
+  rights needed) and makes it your screen saver.$\r$\n$\r$\nClick Next to continue."
+LangString WelcomeText ${LANG_JAPANESE} "デスクトップでできたトンネルの中を飛んでいく\
+  スクリーン セーバー Mirokan ${VERSION} を、このユーザーだけのためにインストールし (管理者\
+  権限は要りません)、スクリーン セーバーに設定します。$\r$\n$\r$\n「次へ」をクリックして\
+  続けてください。"
 LangString OpenScreenSaverSettings ${LANG_ENGLISH} "Open the Screen Saver Settings"
 LangString OpenScreenSaverSettings ${LANG_JAPANESE} "スクリーン セーバーの設定を開く"
 
