@@ -8,11 +8,11 @@
 
 #include "common/win32_text.h"
 #include "e2e_support.h"
-
-#include <tlhelp32.h>
 #include "mirokan_version.h"
 #include "saver/host/settings.h"
 #include "saver/host/win32_profile_store.h"
+
+#include <tlhelp32.h>
 
 namespace mirokan {
 namespace {
@@ -47,7 +47,8 @@ std::optional<DWORD> ReadNumber(const wchar_t* key, const wchar_t* name) {
 }
 
 // A string value, or its absence.
-void WriteString(const wchar_t* key, const wchar_t* name, const std::optional<std::wstring>& value) {
+void WriteString(const wchar_t* key, const wchar_t* name,
+                 const std::optional<std::wstring>& value) {
   if (value) {
     RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, value->c_str(),
                     static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
@@ -220,8 +221,8 @@ class Installer : public ::testing::Test {
     RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
   }
 
-  SavedMachineValue pending_renames_{
-      L"System\\CurrentControlSet\\Control\\Session Manager", L"PendingFileRenameOperations"};
+  SavedMachineValue pending_renames_{L"System\\CurrentControlSet\\Control\\Session Manager",
+                                     L"PendingFileRenameOperations"};
   std::optional<std::wstring> saved_saver_;
   std::optional<std::wstring> saved_active_;
   bool had_programs_folder_ = false;
@@ -233,9 +234,9 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
   const std::wstring folder = ProgramsFolder() + L"\\Mirokan";
   const std::wstring saver = folder + L"\\Mirokan.scr";
 
-  EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{L"LICENSE.txt", L"Mirokan.data",
-                                                        L"Mirokan.scr", L"README.txt",
-                                                        L"Uninstall.exe"}));
+  EXPECT_EQ(FilesIn(folder),
+            (std::vector<std::wstring>{L"LICENSE.txt", L"Mirokan.data", L"Mirokan.scr",
+                                       L"README.txt", L"Uninstall.exe"}));
   for (const wchar_t* program : {L"Mirokan.scr", L"Mirokan.data"}) {
     EXPECT_EQ(ReadFileBytes(folder + L"\\" + program), ReadFileBytes(InFolder(program)))
         << "the installed " << win32::WideToUtf8(program) << " is not the one built";
