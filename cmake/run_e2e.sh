@@ -29,6 +29,14 @@ mirokan_wine_up || exit 1
 # Whatever another test left on this prefix must not answer our window searches.
 wineserver -k >/dev/null 2>&1 || true
 
+# A test may ask for a scaled screen (MIROKAN_E2E_LOGPIXELS=144); Wine takes the scale from
+# the prefix when its processes start, so it is set before the test and removed after.
+if [ -n "${MIROKAN_E2E_LOGPIXELS:-}" ]; then
+  dpi_key='HKCU\Control Panel\Desktop'
+  wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$MIROKAN_E2E_LOGPIXELS" /f >/dev/null 2>&1
+  trap 'wine reg delete "$dpi_key" /v LogPixels /f >/dev/null 2>&1; mirokan_wine_down' EXIT
+fi
+
 cd "$run"
 # Wine's own stderr (its debug channels, for every process the test starts) is also kept in
 # the test's folder, where a test may read a trace it asked for.

@@ -34,6 +34,16 @@ mirokan_start_xvfb() {
   return 1
 }
 
+# The faces the dialogs ask for, mapped to Debian's fonts of the same metrics, so the
+# pictures show the real look: the Japanese proportional gothic and the Times serif.
+mirokan_map_fonts() {
+  local key='HKCU\Software\Wine\Fonts\Replacements' face
+  for face in 'ＭＳ Ｐゴシック' 'MS PGothic'; do
+    wine reg add "$key" /v "$face" /t REG_SZ /d 'IPAPGothic' /f >/dev/null 2>&1 || return 1
+  done
+  wine reg add "$key" /v 'Times New Roman' /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1
+}
+
 mirokan_wine_up() {
   mirokan_wine_env
   if [ -n "${MIROKAN_E2E_DISPLAY:-}" ]; then
@@ -45,12 +55,14 @@ mirokan_wine_up() {
   # The prefix is made once; the lock keeps two runners from making it at the same time.
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.mirokan-ready" ]; then
+    # The marker names the prefix's recipe: a prefix made by an older one is made anew.
+    if [ ! -f "$WINEPREFIX/.mirokan-ready-2" ]; then
       rm -rf "$WINEPREFIX"
       wineboot -i >/dev/null 2>&1 || exit 1
       wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+      mirokan_map_fonts
       wineserver -w
-      touch "$WINEPREFIX/.mirokan-ready"
+      touch "$WINEPREFIX/.mirokan-ready-2"
     fi
   ) 9>"$WINEPREFIX.lock" || { echo "could not create the Wine prefix $WINEPREFIX" >&2; return 1; }
 }

@@ -17,8 +17,8 @@ namespace mirokan {
 // Accepts an optional sign, a fraction and a decimal exponent ("1e3").
 double ReadLeadingNumber(std::string_view text);
 
-// The whole text as a number: optional surrounding blanks, optional sign, digits with an
-// optional fraction and exponent. Anything else (empty text, letters, two numbers) fails.
+// The whole text as a decimal number: optional surrounding blanks, optional sign, digits with
+// an optional fraction. Anything else (empty text, letters, an exponent, two numbers) fails.
 std::optional<double> ParseNumber(std::string_view text);
 
 // Rounds towards minus infinity; fails when the result lies outside the target type.

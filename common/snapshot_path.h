@@ -1,7 +1,8 @@
 // Where the saver leaves the desktop snapshot for the renderer.
 //
 // Both programs compute the same path: the user's temporary folder followed by the file
-// name. (A fixed path under the Windows folder cannot be written by a standard user.)
+// name, or, without one, the folder both programs live in. (A fixed path under the Windows
+// folder cannot be written by a standard user.)
 #pragma once
 
 #include <string>
@@ -14,7 +15,7 @@ inline constexpr wchar_t kSnapshotFileName[] = L"Zarvo.bmp";
 std::wstring SnapshotPathIn(const std::wstring& folder);
 
 #ifdef _WIN32
-// The snapshot path for the current user (GetTempPathW + the file name).
+// The snapshot path for the current user (GetTempPathW + the file name), always absolute.
 std::wstring SnapshotPath();
 #endif
 

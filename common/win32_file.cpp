@@ -7,20 +7,57 @@
 
 namespace mirokan::win32 {
 
-bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+namespace {
+
+bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
       return false;
     }
     done += written;
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
+  // Written beside the target and renamed over it only when complete: a reader never finds
+  // a half-written file, and a failed write leaves the old one as it was.
+  const std::wstring partial = path + L".partial";
+  bool written = false;
+  {
+    UniqueFile file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    written = WriteAll(file.Get(), bytes);
+  }
+  if (written && MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return true;
+  }
+  DeleteFileW(partial.c_str());
+  return false;
+}
+
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return L".";
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const auto slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return L".";
+  // A root keeps its backslash ("C:\"), as the folder of a program there is written.
+  if (slash == 2 && path[1] == L':') return path.substr(0, 3);
+  return path.substr(0, slash);
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::wstring& path) {

@@ -9,7 +9,11 @@
 
 namespace mirokan::win32 {
 
-// Replaces the file; false when it could not be written completely.
+// The folder holding the running program, without a trailing backslash (unless a root).
+std::wstring ProgramFolder();
+
+// Replaces the file as a whole; false, with the old file left as it was, when it could not
+// be written completely.
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes);
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::wstring& path);
 

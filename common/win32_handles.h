@@ -45,8 +45,12 @@ class UniqueHandle {
 
   void Reset(H handle = Traits::Invalid()) {
     if (Valid()) {
-      Traits::Close(handle_);
-      if (Traits::kCounted) --detail::GdiCounter();
+      if constexpr (Traits::kCounted) {
+        // An object still selected into a DC is not deleted (on Windows): it stays counted.
+        if (Traits::Close(handle_)) --detail::GdiCounter();
+      } else {
+        Traits::Close(handle_);
+      }
     }
     handle_ = handle;
     if (Traits::kCounted && Valid()) ++detail::GdiCounter();
@@ -74,12 +78,12 @@ template <typename G>
 struct GdiObjectTraits {
   static constexpr bool kCounted = true;
   static G Invalid() { return nullptr; }
-  static void Close(G h) { DeleteObject(h); }
+  static bool Close(G h) { return DeleteObject(h) != FALSE; }
 };
 struct MemoryDcTraits {
   static constexpr bool kCounted = true;
   static HDC Invalid() { return nullptr; }
-  static void Close(HDC h) { DeleteDC(h); }
+  static bool Close(HDC h) { return DeleteDC(h) != FALSE; }
 };
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;

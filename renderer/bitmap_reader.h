@@ -57,13 +57,16 @@ inline constexpr std::size_t kBitmapHeaderSize = 54;  // file header 14 + info h
 inline constexpr std::int64_t kMaxBitmapSide = 32768;
 inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 26;
 
+// A picture the file can fill only in part is padded for the upload, but never to more than
+// this multiple of the pixel bytes it holds plus the allowance: a header promising far more
+// than that is refused as absurd, so a short file cannot make the reader allocate much.
+inline constexpr std::size_t kMaxPaddingFactor = 8;
+inline constexpr std::size_t kPaddingAllowance = 64 * 1024;
+
 // Bytes of one 24-bit row, padded to a multiple of 4 (1366 pixels: 4100).
 std::int64_t PaddedRowLength(std::int64_t width);
 
 // Reads the rest of a bitmap whose first byte is the source's current position.
 BitmapReadResult ReadBitmap(ByteSource& source);
-
-// Exchanges the first and third byte of each pixel, skipping row padding.
-void SwapRedBlue(std::span<std::uint8_t> pixels, std::int32_t width, std::int32_t height);
 
 }  // namespace mirokan

@@ -77,17 +77,26 @@ ButtonEffects ButtonMachine::ButtonPressed(MouseButton button) {
   return effects;
 }
 
+ButtonEffects ButtonMachine::LetGoOfLeft() {
+  ButtonEffects effects;
+  mouse_held_ = false;
+  if (button_state_ == kHighLight) effects.draw = DrawFace(ButtonFace::Normal);
+  if (button_state_ == kHighLightSelect) effects.draw = DrawFace(ButtonFace::HighLightSelect);
+  return effects;
+}
+
 ButtonEffects ButtonMachine::ButtonReleased(MouseButton button) {
   ButtonEffects effects;
   if (!properties_.Enabled) return effects;
-  if (button == MouseButton::Left) {
-    mouse_held_ = false;
-    if (button_state_ == kHighLight) effects.draw = DrawFace(ButtonFace::Normal);
-    if (button_state_ == kHighLightSelect) effects.draw = DrawFace(ButtonFace::HighLightSelect);
-  }
+  if (button == MouseButton::Left) effects = LetGoOfLeft();
   // Any button clicks, unless the pointer was seen leaving (state Selected) since the press.
   effects.click = button_state_ != kSelected && properties_.Enabled;
   return effects;
+}
+
+ButtonEffects ButtonMachine::CaptureLost() {
+  if (!properties_.Enabled || !mouse_held_) return {};
+  return LetGoOfLeft();
 }
 
 ButtonEffects ButtonMachine::FocusGained() {

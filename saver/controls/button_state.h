@@ -62,6 +62,9 @@ class ButtonMachine {
   ButtonEffects PointerMovedOver();
   ButtonEffects ButtonPressed(MouseButton button);
   ButtonEffects ButtonReleased(MouseButton button);
+  // The mouse capture was taken away while the left button was held: its release will not
+  // come, so the press ends here, without a click.
+  ButtonEffects CaptureLost();
   ButtonEffects FocusGained();
   ButtonEffects FocusLost();
   ButtonEffects HoverTick(PointerPlace pointer);
@@ -91,6 +94,7 @@ class ButtonMachine {
 
  private:
   FaceDrawing DrawFace(ButtonFace picture);
+  ButtonEffects LetGoOfLeft();
   void Merge(ButtonEffects& into, const ButtonEffects& from) const;
 
   ButtonFont ambient_font_;

@@ -100,6 +100,8 @@ bool CommandButton::Enabled() {
 }
 
 void CommandButton::SetEnabled(bool enabled) {
+  // The window follows, so keyboard focus and accessibility tools see a disabled button too.
+  if (window_) EnableWindow(window_, enabled ? TRUE : FALSE);
   Apply(machine_.WriteEnabled(enabled));
 }
 
@@ -198,7 +200,14 @@ LRESULT CommandButton::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       Release(MouseButton::Middle);
       return 0;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lparam) != window_) pressed_buttons_ = 0;
+      if (reinterpret_cast<HWND>(lparam) != window_ && pressed_buttons_ != 0) {
+        const bool left_held = pressed_buttons_ & ButtonFlag(MouseButton::Left);
+        pressed_buttons_ = 0;
+        if (left_held) {
+          HandlerScope scope;
+          Apply(machine_.CaptureLost());
+        }
+      }
       return 0;
     case WM_SETFOCUS: {
       HandlerScope scope;

@@ -36,12 +36,9 @@ std::string SettingsFilePath(std::string_view program_folder) {
 
 std::string ReadIniValue(ProfileStore& store, std::string_view section, std::string_view key,
                          std::string_view path) {
-  std::string value = store.ReadString(section, key, path);
-  // The reply buffer holds 256 characters with the terminating zero; text stops at the
-  // first zero.
-  if (const auto zero = value.find('\0'); zero != std::string::npos) value.resize(zero);
-  if (value.size() > kProfileValueLimit) value.resize(kProfileValueLimit);
-  return value;
+  // The store cuts the value: the limit counts bytes of the ANSI code page, which only it
+  // knows (a kanji is two bytes there, three in UTF-8).
+  return store.ReadString(section, key, path);
 }
 
 void WriteIniValue(ProfileStore& store, std::string_view section, std::string_view key,

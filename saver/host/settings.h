@@ -24,7 +24,7 @@ inline constexpr char kKeyBgmKind[] = "BGM区分";
 inline constexpr char kKeyBgmRepeat[] = "BGMﾘﾋﾟｰﾄ";
 inline constexpr char kKeyBgmFile[] = "BGMﾌｧｲﾙ";
 
-// A value read back is at most this many bytes of the ANSI code page.
+// A value read back is at most this many bytes of the ANSI code page (whole characters).
 inline constexpr std::size_t kProfileValueLimit = 255;
 // Section and key names handed to the writer are cut to this many characters.
 inline constexpr std::size_t kProfileNameLimit = 128;

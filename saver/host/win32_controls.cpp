@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/win32_window_class.h"
+#include "saver/host/win32_application.h"
 
 namespace mirokan::win32 {
 namespace {
@@ -111,6 +112,7 @@ LRESULT CALLBACK PictureBox::WindowProc(HWND window, UINT message, WPARAM wparam
         return 0;
       }
       case WM_SETCURSOR:
+        if (ApplyScreenMousePointer()) return TRUE;
         if (box->cursor_ && LOWORD(lparam) == HTCLIENT) {
           ::SetCursor(box->cursor_);
           return TRUE;
@@ -152,8 +154,12 @@ void Label::Draw(HDC dc) const {
   SelectGuard select_font(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
   const int mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF colour = SetTextColor(dc, colour_);
-  const UINT format = (align_ == Align::Centre ? DT_CENTER : DT_LEFT) | DT_NOPREFIX | DT_WORDBREAK |
-                      DT_END_ELLIPSIS;
+  // A caption runs on past its box rather than lose its end where the font mapper picked a
+  // wider face. A bordered box holds a path: there the middle gives way instead, so the
+  // file's own name stays in view.
+  const UINT layout = border_ == Border::Single ? DT_SINGLELINE | DT_VCENTER | DT_PATH_ELLIPSIS
+                                                : DT_SINGLELINE | DT_NOCLIP;
+  const UINT format = (align_ == Align::Centre ? DT_CENTER : DT_LEFT) | DT_NOPREFIX | layout;
   DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &area, format);
   SetTextColor(dc, colour);
   SetBkMode(dc, mode);

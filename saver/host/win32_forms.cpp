@@ -3,12 +3,12 @@
 #include "saver/host/win32_forms.h"
 
 #include <algorithm>
-#include <cwctype>
 
 #include "common/win32_file.h"
 #include "common/win32_handler_scope.h"
 #include "common/win32_window_class.h"
 #include "saver/host/bitmap_writer.h"
+#include "saver/host/win32_application.h"
 #include "saver/host/win32_controls.h"
 
 namespace mirokan::win32 {
@@ -17,86 +17,14 @@ namespace {
 constexpr wchar_t kFormClass[] = L"MirokanForm";
 int g_loaded_forms = 0;
 
-int LogPixels(int index) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, index) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
 }  // namespace
 
-// ---- Application services ------------------------------------------------------------
-
-std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L".";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  const auto slash = path.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return L".";
-  // A root keeps its backslash ("C:\"), as the folder of a program there is written.
-  if (slash == 2 && path[1] == L':') return path.substr(0, 3);
-  return path.substr(0, slash);
-}
-
-std::wstring CommandLineText() {
-  const wchar_t* text = GetCommandLineW();
-  if (!text) return {};
-  // Skip the program's own name, quoted or not, then the blanks after it.
-  if (*text == L'"') {
-    ++text;
-    while (*text && *text != L'"') ++text;
-    if (*text == L'"') ++text;
-  } else {
-    while (*text && *text != L' ' && *text != L'\t') ++text;
-  }
-  while (*text == L' ' || *text == L'\t') ++text;
-  std::wstring arguments(text);
-  while (!arguments.empty() && (arguments.back() == L' ' || arguments.back() == L'\t')) {
-    arguments.pop_back();
-  }
-  return arguments;
-}
-
-int TwipsPerPixelX() {
-  return std::max(1, 1440 / LogPixels(LOGPIXELSX));
-}
-int TwipsPerPixelY() {
-  return std::max(1, 1440 / LogPixels(LOGPIXELSY));
-}
-
-void ShowMessage(const std::wstring& text, const std::wstring& caption) {
-  RunHandler([&] { MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK); });
-}
-
-void EndAtOnce(UINT exit_code) {
-  ExitProcess(exit_code);
-}
-
-int RunMessageLoop() {
-  MSG message;
-  while (Form::LoadedForms() > 0) {
-    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) break;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  return 0;
-}
-
-void RunHandler(const std::function<void()>& handler) {
-  HandlerScope scope;
-  handler();
-}
-
 // ---- Persistent image ----------------------------------------------------------------
+
+BackingImage::~BackingImage() {
+  // The bitmap is deleted after this body; a bitmap still selected into a DC would not be.
+  if (original_bitmap_) SelectObject(dc_.Get(), original_bitmap_);
+}
 
 bool BackingImage::Resize(int width, int height) {
   if (width == width_ && height == height_ && dc_) return true;
@@ -267,6 +195,7 @@ void Form::SetClientSize(int width, int height) {
                      static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (options_.persistent_image) image_.Resize(ClientWidth(), ClientHeight());
 }
 
 void Form::Move(int x, int y, int width, int height) {
@@ -366,6 +295,9 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     }
+    case WM_SETCURSOR:
+      if (ApplyScreenMousePointer()) return TRUE;
+      break;
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED) RunHandler([this] { Form_Resize(); });
       break;

@@ -1,7 +1,6 @@
 // The small form layer the saver's windows stand on: forms with load / query-unload /
 // unload handlers and a persistent backing image, timers that tick on the UI thread but
-// never inside a running handler, modal and modeless show, and the application services
-// (own folder, command line, twips, message boxes, ending at once).
+// never inside a running handler, and modal and modeless show.
 #pragma once
 
 #include <windows.h>
@@ -16,31 +15,16 @@
 
 namespace mirokan::win32 {
 
-// ---- Application services ------------------------------------------------------------
-
-// The folder holding the running program, without a trailing backslash (unless a root).
-std::wstring ProgramFolder();
-// The argument text after the program's own name, leading blanks removed.
-std::wstring CommandLineText();
-// Twips per pixel on the screen (15 at 96 dots per inch).
-int TwipsPerPixelX();
-int TwipsPerPixelY();
-// A plain message box: OK only, no icon, waits.
-void ShowMessage(const std::wstring& text, const std::wstring& caption);
-// Stops the process at once; no close or unload handler runs after it.
-[[noreturn]] void EndAtOnce(UINT exit_code = 0);
-// Runs the message loop until no form is left loaded; returns the exit code.
-int RunMessageLoop();
-
-// Every form handler and timer tick runs through this (see HandlerScope): while one runs,
-// timer ticks are dropped, so a modal loop opened by a handler never re-enters a timer.
-void RunHandler(const std::function<void()>& handler);
-
 // ---- Persistent image ----------------------------------------------------------------
 
 // An off-screen 24-bit image; drawing on its DC draws into it; it survives being covered.
 class BackingImage {
  public:
+  BackingImage() = default;
+  BackingImage(const BackingImage&) = delete;
+  BackingImage& operator=(const BackingImage&) = delete;
+  ~BackingImage();
+
   bool Resize(int width, int height);
   HDC Dc() const { return dc_.Get(); }
   int Width() const { return width_; }

@@ -2,10 +2,13 @@
 // message loop for as long as a form stays loaded.
 #include <windows.h>
 
-#include "saver/host/win32_forms.h"
+#include "saver/host/saver_state.h"
+#include "saver/host/win32_application.h"
 #include "saver/host/win32_startup.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  mirokan::win32::Main();
+  // Static so that it outlives the forms Main leaves loaded, which are static too.
+  static mirokan::SaverState state;
+  mirokan::win32::Main(state);
   return mirokan::win32::RunMessageLoop();
 }

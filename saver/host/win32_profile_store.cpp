@@ -12,14 +12,23 @@ namespace mirokan::win32 {
 
 std::string Win32ProfileStore::ReadString(std::string_view section, std::string_view key,
                                           std::string_view path) {
-  char reply[256] = {};
+  char reply[kProfileValueLimit + 1] = {};
   const std::string ansi_section = Utf8ToAnsi(section);
   const std::string ansi_key = Utf8ToAnsi(key);
   const std::string ansi_path = Utf8ToAnsi(path);
   GetPrivateProfileStringA(ansi_section.c_str(), ansi_key.c_str(), "", reply, sizeof(reply),
                            ansi_path.c_str());
   reply[sizeof(reply) - 1] = '\0';
-  return AnsiToUtf8(reply);
+  // A cut value may end in the first byte of a double-byte character: drop that half.
+  std::string_view value(reply);
+  std::size_t whole = 0;
+  for (std::size_t i = 0; i < value.size();) {
+    const std::size_t length = IsDBCSLeadByte(static_cast<BYTE>(value[i])) ? 2 : 1;
+    if (i + length > value.size()) break;
+    i += length;
+    whole = i;
+  }
+  return AnsiToUtf8(value.substr(0, whole));
 }
 
 bool Win32ProfileStore::WriteString(std::string_view section, std::string_view key,

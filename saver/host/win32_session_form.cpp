@@ -7,17 +7,14 @@
 #include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
+#include "saver/host/win32_application.h"
 #include "saver/host/win32_startup.h"
 
 namespace mirokan::win32 {
 
-SessionForm& SessionForm::Instance() {
-  static SessionForm form;
-  return form;
-}
-
-SessionForm::SessionForm()
+SessionForm::SessionForm(SaverState& state)
     : Form(FormOptions{.caption = L"Zarvo_Main", .persistent_image = true}),
+      state_(state),
       timer1_(*this, 1000, [this] { Timer1_Timer(); }),
       timer2_(*this, 200, [this] { Timer2_Timer(); }),
       timer3_(*this, 50, [this] { Timer3_Timer(); }) {
@@ -26,7 +23,6 @@ SessionForm::SessionForm()
 
 void SessionForm::Form_Load() {
   SetClientSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  Image().Resize(ClientWidth(), ClientHeight());
 
   // Each step may fail on its own; the next still runs (a blank picture, no snapshot, no
   // renderer), and the renderer reports a missing snapshot itself.
@@ -42,27 +38,26 @@ void SessionForm::Form_Load() {
   StartRenderer();
   StartMusic();
 
-  SaverState& state = State();
   POINT cursor{};
   if (GetCursorPos(&cursor)) {
-    StoreCoordinate(state.CursorStartX, cursor.x);
-    StoreCoordinate(state.CursorStartY, cursor.y);
+    StoreCoordinate(state_.CursorStartX, cursor.x);
+    StoreCoordinate(state_.CursorStartY, cursor.y);
   } else {
-    state.CursorStartX = 0;
-    state.CursorStartY = 0;
+    state_.CursorStartX = 0;
+    state_.CursorStartY = 0;
   }
 }
 
 void SessionForm::StartMusic() {
-  SaverState& state = State();
-  music_ =
-      std::make_unique<BgmPlayer>(media_, sound_, state.LastApiResult,
-                                  MusicSettings{state.settings.BGMRepeat, state.settings.BGMFile});
-  if (state.settings.BGMKind == kBgmCd) {
+  music_ = std::make_unique<BgmPlayer>(
+      media_, sound_, state_.LastApiResult,
+      MusicSettings{state_.settings.BGMRepeat, state_.settings.BGMFile});
+  if (state_.settings.BGMKind == kBgmCd) {
     music_->OpenCD();
     timer2_.SetEnabled(true);
-  } else if (state.settings.BGMKind == kBgmFile) {
-    switch (MusicFileKindOf(state.settings.BGMFile)) {
+  } else if (state_.settings.BGMKind == kBgmFile) {
+    music_file_kind_ = MusicFileKindOf(state_.settings.BGMFile);
+    switch (music_file_kind_) {
       case MusicFileKind::kWav:
         music_->PlayWAV();
         break;
@@ -89,8 +84,7 @@ void SessionForm::Timer2_Timer() {
 void SessionForm::Timer3_Timer() {
   POINT cursor{};
   if (!GetCursorPos(&cursor)) cursor = POINT{0, 0};
-  const SaverState& state = State();
-  if (CursorFarFromStart(state.CursorStartX, state.CursorStartY, cursor.x, cursor.y)) {
+  if (CursorFarFromStart(state_.CursorStartX, state_.CursorStartY, cursor.x, cursor.y)) {
     timer3_.SetEnabled(false);
     Unload();
   }
@@ -107,8 +101,9 @@ void SessionForm::StartRenderer() {
   PROCESS_INFORMATION info{};
   if (CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                      ProgramFolder().c_str(), &startup, &info)) {
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    // The renderer runs on its own; its handles are not needed.
+    const UniqueKernelHandle thread(info.hThread);
+    const UniqueKernelHandle process(info.hProcess);
   }
 }
 
@@ -120,23 +115,20 @@ void SessionForm::Form_QueryUnload() {
     music_->StopCD();
   }
   timer1_.SetEnabled(false);
-  if (State().settings.BGMKind == kBgmFile) {
-    switch (MusicFileKindOf(State().settings.BGMFile)) {
-      case MusicFileKind::kWav:
-        music_->StopWAV();
-        break;
-      case MusicFileKind::kMp3:
-        music_->StopMP3();
-        break;
-      case MusicFileKind::kOther:
-        break;
-    }
+  switch (music_file_kind_) {
+    case MusicFileKind::kWav:
+      music_->StopWAV();
+      break;
+    case MusicFileKind::kMp3:
+      music_->StopMP3();
+      break;
+    case MusicFileKind::kOther:
+      break;
   }
 }
 
 void SessionForm::Form_Unload() {
-  SaverState& state = State();
-  if (state.command_line.ModeCharacter == U'S') state.CursorCount = ShowCursor(TRUE);
+  if (state_.command_line.ModeCharacter == U'S') state_.CursorCount = ShowCursor(TRUE);
   DeleteFileW(SnapshotPath().c_str());  // a missing file is no error
 }
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "saver/host/saver_state.h"
 #include "saver/host/win32_forms.h"
 #include "saver/music/bgm_player.h"
 #include "saver/music/win32_media_service.h"
@@ -13,10 +14,9 @@ namespace mirokan::win32 {
 
 class SessionForm final : public Form {
  public:
-  static SessionForm& Instance();
+  explicit SessionForm(SaverState& state);
 
  private:
-  SessionForm();
   void Form_Load() override;
   void Form_Unload() override;
   void Form_QueryUnload() override;
@@ -26,6 +26,9 @@ class SessionForm final : public Form {
   void StartRenderer();
   void StartMusic();
 
+  SaverState& state_;
+  // Which player a music file gets, decided once from its ending when the session starts.
+  MusicFileKind music_file_kind_ = MusicFileKind::kOther;
   win32::MciMediaService media_;
   win32::WinmmSoundPlayer sound_;
   std::unique_ptr<BgmPlayer> music_;

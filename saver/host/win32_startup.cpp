@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/win32_text.h"
+#include "saver/host/win32_application.h"
 #include "saver/host/win32_forms.h"
 #include "saver/host/win32_preview_form.h"
 #include "saver/host/win32_profile_store.h"
@@ -68,19 +69,13 @@ void StartPreview(std::uint32_t parent_value) {
 
 }  // namespace
 
-SaverState& State() {
-  static SaverState state;
-  return state;
-}
-
 std::wstring RendererPath() {
   return ProgramFolder() + L"\\Mirokan.data";
 }
 
-void Main() {
+void Main(SaverState& state) {
   if (AnotherInstanceOnScreen()) EndAtOnce();
 
-  SaverState& state = State();
   state.command_line = DecodeCommandLine(WideToUtf8(CommandLineText()));
   const StartRequest request = state.command_line.Request;
 
@@ -109,15 +104,15 @@ void Main() {
 
   if (request == StartRequest::RunHidingCursor) state.CursorCount = ShowCursor(FALSE);
 
-  SessionForm::Instance().Load();
+  static SessionForm session(state);
+  session.Load();
 }
 
 namespace {
 
 enum class ZoomDirection { FromCursor, ToCursor };
 
-void ZoomBetweenCursorAndWindow(HWND window, ZoomDirection direction) {
-  const SaverState& state = State();
+void ZoomBetweenCursorAndWindow(HWND window, const SaverState& state, ZoomDirection direction) {
   const RECT point{state.CursorStartX, state.CursorStartY, state.CursorStartX, state.CursorStartY};
   RECT frame{};
   GetWindowRect(window, &frame);
@@ -132,12 +127,12 @@ void ZoomBetweenCursorAndWindow(HWND window, ZoomDirection direction) {
 
 }  // namespace
 
-void ZoomFromCursor(HWND window) {
-  ZoomBetweenCursorAndWindow(window, ZoomDirection::FromCursor);
+void ZoomFromCursor(HWND window, const SaverState& state) {
+  ZoomBetweenCursorAndWindow(window, state, ZoomDirection::FromCursor);
 }
 
-void ZoomToCursor(HWND window) {
-  ZoomBetweenCursorAndWindow(window, ZoomDirection::ToCursor);
+void ZoomToCursor(HWND window, const SaverState& state) {
+  ZoomBetweenCursorAndWindow(window, state, ZoomDirection::ToCursor);
 }
 
 }  // namespace mirokan::win32

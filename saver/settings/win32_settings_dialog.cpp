@@ -1,22 +1,281 @@
-// The settings dialog window. Its controls come with the dialog's own work; for now it is
-// the empty, correctly captioned window that closes like the finished one will.
+// The settings dialog on the form layer. Its layout is defined at 96 dpi and scaled by the
+// screen's twips per pixel; the banner is composed off-screen with BitBlt masks and the
+// additive light of display_panel, then copied onto the panel in one piece.
 #include "saver/settings/win32_settings_dialog.h"
 
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "common/win32_text.h"
+#include "saver/host/win32_application.h"
+#include "saver/host/win32_profile_store.h"
 #include "saver/host/win32_startup.h"
 
 namespace mirokan::win32 {
+namespace {
+
+constexpr wchar_t kLabelFont[] = L"ＭＳ Ｐゴシック";
+constexpr double kLabelPoints = 9.75;
+constexpr wchar_t kBannerFont[] = L"Times New Roman";
+constexpr std::int16_t kBannerPoints = 14;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kLitText = RGB(200, 200, 100);
+constexpr UINT kPanelInterval = 30;
+
+// Programs declared per-monitor aware get no enlargement from Windows; this dialog lays
+// itself out once for the system scale, so on a monitor of another scale Windows may
+// stretch it rather than leave it at the wrong size.
+void UseSystemDpiAwareness() {
+  using SetContext = HANDLE(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (!user32) return;
+  const auto set_context = reinterpret_cast<SetContext>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+  // DPI_AWARENESS_CONTEXT_SYSTEM_AWARE; absent before Windows 10, where awareness is per
+  // process anyway.
+  if (set_context) set_context(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-2)));
+}
+
+int TwipsPerPixel() {
+  return TwipsPerPixelY();
+}
+
+UniqueBitmap BitmapOf(const RgbImage& image) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = image.Width();
+  info.bmiHeader.biHeight = -image.Height();
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap) return bitmap;
+  auto* pixel = static_cast<std::uint8_t*>(bits);
+  for (const Rgb& colour : image.Pixels()) {
+    *pixel++ = colour.b;
+    *pixel++ = colour.g;
+    *pixel++ = colour.r;
+    *pixel++ = 0;
+  }
+  return bitmap;
+}
+
+// The panel's pointing hand: '#' outline, '.' white, blank transparent; hot spot at the
+// fingertip (column 5, row 0).
+// clang-format off
+constexpr const char* kHandCursor[] = {
+    "     ##             ",
+    "    #..#            ",
+    "    #..#            ",
+    "    #..#            ",
+    "    #..#            ",
+    "    #..###          ",
+    "    #..#..###       ",
+    "    #..#..#..##     ",
+    " ## #..#..#..#.#    ",
+    "#..##..#..#..#..#   ",
+    "#...#...........#   ",
+    " #..#...........#   ",
+    "  #.............#   ",
+    "  #.............#   ",
+    "   #...........#    ",
+    "   #...........#    ",
+    "    #.........#     ",
+    "    #.........#     ",
+    "    ###########     ",
+};
+// clang-format on
+
+HCURSOR MakeHandCursor() {
+  constexpr int kSize = 32;
+  BYTE and_plane[kSize * kSize / 8];
+  BYTE xor_plane[kSize * kSize / 8];
+  std::memset(and_plane, 0xFF, sizeof(and_plane));
+  std::memset(xor_plane, 0x00, sizeof(xor_plane));
+  int row = 0;
+  for (const char* line : kHandCursor) {
+    for (int column = 0; line[column] != '\0'; ++column) {
+      const int bit = row * kSize + column;
+      const BYTE mask = static_cast<BYTE>(0x80 >> (bit % 8));
+      if (line[column] == ' ') continue;
+      and_plane[bit / 8] &= static_cast<BYTE>(~mask);
+      if (line[column] == '.') xor_plane[bit / 8] |= mask;
+    }
+    ++row;
+  }
+  return CreateCursor(GetModuleHandleW(nullptr), 5, 0, kSize, kSize, and_plane, xor_plane);
+}
+
+// The window icon: a small tunnel, rings of blue light narrowing into a dark centre.
+HICON MakeIcon() {
+  constexpr int kSize = 32;
+  RgbImage picture(kSize, kSize);
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      const double dx = x + 0.5 - 17.0, dy = y + 0.5 - 15.0;
+      const double r = std::sqrt(dx * dx + dy * dy);
+      const double ring = 0.5 + 0.5 * std::cos(r * 1.6);
+      const double depth = std::min(1.0, r / 16.0);
+      const auto level = [&](double peak) {
+        return static_cast<std::uint8_t>(
+            std::lround(std::min(255.0, peak * depth * (0.35 + 0.65 * ring))));
+      };
+      picture.Set(x, y, {level(150), level(190), level(255)});
+    }
+  }
+  UniqueBitmap colour = BitmapOf(picture);
+  // An all-zero mask: every pixel is opaque.
+  std::vector<BYTE> mask_bits(kSize * kSize / 8, 0);
+  UniqueBitmap mask(CreateBitmap(kSize, kSize, 1, 1, mask_bits.data()));
+  ICONINFO info{TRUE, 0, 0, mask.Get(), colour.Get()};
+  return CreateIconIndirect(&info);
+}
+
+// The music panel: the black container behind the music controls.
+class FilledBox final : public WindowlessControl {
+ public:
+  FilledBox(RECT bounds, COLORREF colour) : WindowlessControl(bounds), colour_(colour) {}
+  void Draw(HDC dc) const override {
+    SelectGuard select(dc, GetStockObject(DC_BRUSH));
+    SetDCBrushColor(dc, colour_);
+    FillRect(dc, &Bounds(), static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  }
+
+ private:
+  COLORREF colour_;
+};
+
+BgrPixels PixelsOf(BackingImage& image) {
+  return {const_cast<std::uint8_t*>(image.Bits()), image.Width(), image.Height(),
+          (static_cast<std::size_t>(image.Width()) * 3 + 3) & ~std::size_t{3}};
+}
+
+}  // namespace
+
+void SetCommandButtons(const std::vector<CommandButton*>& buttons, bool& initialise,
+                       bool& enabled) {
+  for (CommandButton* button : buttons) {
+    if (!button) continue;
+    if (initialise) {
+      button->Initialize();
+    } else {
+      button->SetEnabled(enabled);
+    }
+  }
+}
 
 SettingsDialog::SettingsDialog(SaverState& state)
-    : Form(FormOptions{.caption = L"<Mirokan>",
-                       .border = FormBorder::FixedDialog,
-                       .client_width = 481,
-                       .client_height = 250,
-                       .background = RGB(0, 0, 0),
-                       .persistent_image = true}),
-      state_(state) {}
+    : Form([] {
+        UseSystemDpiAwareness();
+        const int tpp = TwipsPerPixel();
+        return FormOptions{.caption = L"<Mirokan>",
+                           .border = FormBorder::FixedDialog,
+                           .client_width = ScaleDesignPixels(dialog_layout::kClientWidth, tpp),
+                           .client_height = ScaleDesignPixels(dialog_layout::kClientHeight, tpp),
+                           .background = RGB(0, 0, 0),
+                           .persistent_image = true};
+      }()),
+      state_(state),
+      twips_per_pixel_(TwipsPerPixel()),
+      geometry_(PanelGeometryFor(twips_per_pixel_)),
+      timer1_(*this, kPanelInterval, [this] { DrawFrame(); }) {}
+
+SettingsDialog::~SettingsDialog() {
+  // The child windows go before the window that holds them.
+  cmd_bgm_.reset();
+  cmd_set_.reset();
+  cmd_can_.reset();
+  bgm_repeat_.reset();
+  pic_display_.reset();
+  if (icon_) DestroyIcon(icon_);
+  if (hand_cursor_) DestroyCursor(hand_cursor_);
+}
+
+RECT SettingsDialog::Place(const DesignRect& design) const {
+  const DesignRect r = ScaleRect(design, twips_per_pixel_);
+  return {r.left, r.top, r.left + r.width, r.top + r.height};
+}
+
+RECT SettingsDialog::PlaceInPanel(const DesignRect& design) const {
+  return Place(dialog_layout::InMusicPanel(design));
+}
+
+void SettingsDialog::CreateControls() {
+  using namespace dialog_layout;
+  label_font_ = MakeFont(kLabelFont, kLabelPoints, false, SHIFTJIS_CHARSET);
+  img_ra_[0] = BitmapOf(ChoiceMark(false, ScaleDesignPixels(12, twips_per_pixel_)));
+  img_ra_[1] = BitmapOf(ChoiceMark(true, ScaleDesignPixels(12, twips_per_pixel_)));
+  icon_ = MakeIcon();
+  if (icon_) {
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  }
+  hand_cursor_ = MakeHandCursor();
+
+  HFONT font = label_font_.Get();
+  pic_c_ = std::make_unique<FilledBox>(Place(kMusicPanel), kBlack);
+  shape3_ = std::make_unique<Shape>(PlaceInPanel(kHeadingFrame), kWhite);
+  heading_ =
+      std::make_unique<Label>(PlaceInPanel(kHeading), L"BGM", kWhite, font, Label::Align::Centre);
+  repeat_caption_ =
+      std::make_unique<Label>(PlaceInPanel(kRepeatCaption), L"曲目をﾘﾋﾟｰﾄ", kWhite, font);
+  for (int kind = 0; kind < kKindCount; ++kind) {
+    img_bgm_[kind] = std::make_unique<ImageControl>(PlaceInPanel(kMarks[kind]), img_ra_[0].Get());
+    lbl_bgm_[kind] = std::make_unique<Label>(PlaceInPanel(kKindCaptions[kind]),
+                                             std::wstring(kKindCaptionTexts[kind]), kWhite, font);
+    // Any mouse button chooses the kind, on the mark and on its caption alike.
+    img_bgm_[kind]->OnMouseDown = [this, kind](UINT, POINT) { ChooseKind(kind); };
+    lbl_bgm_[kind]->OnMouseDown = [this, kind](UINT, POINT) { ChooseKind(kind); };
+  }
+  lbl_fname_ = std::make_unique<Label>(PlaceInPanel(kFileName), L"", kWhite, font,
+                                       Label::Align::Left, Label::Border::Single);
+  credit_ = std::make_unique<Label>(Place(kCredit), kCreditLine, kWhite, font);
+
+  AddWindowless(*pic_c_);
+  AddWindowless(*shape3_);
+  AddWindowless(*heading_);
+  for (int kind = 0; kind < kKindCount; ++kind) {
+    AddWindowless(*img_bgm_[kind]);
+    AddWindowless(*lbl_bgm_[kind]);
+  }
+  AddWindowless(*repeat_caption_);
+  AddWindowless(*lbl_fname_);
+  AddWindowless(*credit_);
+
+  pic_display_ = std::make_unique<PictureBox>(*this, PlaceInPanel(kDisplay), kBlack);
+  pic_display_->SetCursor(hand_cursor_);
+  pic_display_->OnClick = [this] { OpenWebPage(); };
+
+  bgm_repeat_ = std::make_unique<ComboBox>(Handle(), PlaceInPanel(kRepeatBox), font);
+
+  const ButtonFont button_font{.name = WideToUtf8(kLabelFont),
+                               .size_points = kLabelPoints,
+                               .weight = FW_NORMAL,
+                               .charset = SHIFTJIS_CHARSET};
+  const auto make_button = [&](const DesignRect& where, bool in_panel, const char* caption) {
+    PropertyBag bag;
+    bag.Put("Caption", std::string(caption));
+    bag.Put("Font", button_font);
+    return CommandButton::Create(Handle(), in_panel ? PlaceInPanel(where) : Place(where),
+                                 button_font, bag);
+  };
+  cmd_bgm_ = make_button(kFileButton, true, "...");
+  cmd_set_ = make_button(kSetButton, false, "設定");
+  cmd_can_ = make_button(kCancelButton, false, "ｷｬﾝｾﾙ");
+  if (cmd_bgm_) cmd_bgm_->Click = [this] { ChooseFile(); };
+  if (cmd_set_) cmd_set_->Click = [this] { Save(); };
+  if (cmd_can_) cmd_can_->Click = [this] { Unload(); };
+}
 
 void SettingsDialog::Form_Load() {
-  // Centred across, one third of the free height from the top.
+  CreateControls();
+
+  // Centred across, one third of the free height from the top, on the outer size.
   RECT frame{};
   GetWindowRect(Handle(), &frame);
   const int width = frame.right - frame.left;
@@ -24,6 +283,36 @@ void SettingsDialog::Form_Load() {
   SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - height) / 3, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  bool initialise = true;
+  bool enabled = true;
+  SetCommandButtons({cmd_bgm_.get(), cmd_set_.get(), cmd_can_.get()}, initialise, enabled);
+
+  ShowKind();
+
+  bgm_repeat_->SetText(Utf8ToWide(RepeatText(state_.settings.BGMRepeat)));
+  for (const std::string& item : RepeatListItems()) bgm_repeat_->AddItem(Utf8ToWide(item));
+  lbl_fname_->SetText(Utf8ToWide(state_.settings.BGMFile));
+
+  // The banner: buffers of the panel's size, the two masks drawn once, the band off to the
+  // left.
+  geometry_.display_width = pic_display_->Width();
+  geometry_.display_height = pic_display_->Height();
+  ResizePIC(pic_buffer_, kBlack);
+  ResizePIC(pic_blank_, kBlack);
+  ResizePIC(pic_text_, kBlack);
+  ResizePIC(pic_text_m_, kWhite);
+  ResizePIC(pictext_b_, kBlack);
+  pic_hilite_ = BandPicture(geometry_);
+  for (int i = 0; i < kStarPictures; ++i) pic_star_[i] = StarPicture(i, geometry_);
+  BannerText = kBannerText;
+  const auto x = static_cast<std::int16_t>(geometry_.text_x);
+  const auto y = static_cast<std::int16_t>(geometry_.text_y);
+  pTextOut(pic_text_m_, BannerText, kBannerFont, kBannerPoints, false, x, y, kBlack);
+  pTextOut(pictext_b_, BannerText, kBannerFont, kBannerPoints, false, x, y, kWhite);
+  panel_ = InitialPanelState(geometry_);
+  timer1_.SetEnabled(true);
+  panel_.StarActive = false;
 
   POINT cursor{};
   state_.LastApiResult = GetCursorPos(&cursor);
@@ -34,11 +323,170 @@ void SettingsDialog::Form_Load() {
     state_.CursorStartX = 0;
     state_.CursorStartY = 0;
   }
-  ZoomFromCursor(Handle());
+  ZoomFromCursor(Handle(), state_);
+  SetScreenMousePointer(MousePointer::Default);
+
+  PaintBackground();
+}
+
+void SettingsDialog::Form_Resize() {
+  PaintBackground();
 }
 
 void SettingsDialog::Form_Unload() {
-  ZoomToCursor(Handle());
+  timer1_.SetEnabled(false);
+  ZoomToCursor(Handle(), state_);
+}
+
+void SettingsDialog::PaintBackground() {
+  HDC dc = Image().Dc();
+  if (!dc || !pic_c_) return;
+  const int width = Image().Width();
+  const int height = Image().Height();
+  SelectGuard select(dc, GetStockObject(DC_PEN));
+  for (int y = 0; y <= height; ++y) {
+    const BandingColour c = BackgroundRow(y, height);
+    SetDCPenColor(dc, RGB(c.r, c.g, c.b));
+    MoveToEx(dc, 0, y, nullptr);
+    LineTo(dc, width, y);
+  }
+  DrawWindowless();
+}
+
+void SettingsDialog::ShowKind() {
+  const KindControls controls = KindControlsFor(state_.settings.BGMKind);
+  if (cmd_bgm_) cmd_bgm_->SetEnabled(false);
+  bgm_repeat_->SetEnabled(false);
+  for (auto& mark : img_bgm_) mark->SetPicture(img_ra_[0].Get());
+  if (controls.chosen_mark) img_bgm_[*controls.chosen_mark]->SetPicture(img_ra_[1].Get());
+  if (controls.repeat_enabled) bgm_repeat_->SetEnabled(true);
+  if (controls.file_button_enabled && cmd_bgm_) cmd_bgm_->SetEnabled(true);
+}
+
+void SettingsDialog::ChooseKind(int kind) {
+  state_.settings.BGMKind = static_cast<std::int16_t>(kind);
+  ShowKind();
+  DrawWindowless();
+}
+
+void SettingsDialog::ChooseFile() {
+  // The chooser's buffers: 255 characters and the terminating zero.
+  std::string file_name(256, '\0');
+  std::string file_title(256, '\0');
+  static const std::string filter =
+      Utf8ToAnsi("BGMﾌｧｲﾙ (MP3 WAV)") + '\0' + "*.MP3;*.WAV" + '\0' + '\0';
+  static const std::string title = Utf8ToAnsi("ﾌｧｲﾙを開く");
+  OPENFILENAMEA request{};
+  // The structure's own size on this platform (76 bytes is its 32-bit size).
+  request.lStructSize = sizeof(request);
+  request.hwndOwner = Handle();
+  request.hInstance = GetModuleHandleW(nullptr);
+  request.lpstrFilter = filter.c_str();
+  request.lpstrFile = file_name.data();
+  request.nMaxFile = 255;
+  request.lpstrFileTitle = file_title.data();
+  request.nMaxFileTitle = 255;
+  request.lpstrTitle = title.c_str();
+  request.Flags = 0;
+  state_.LastApiResult = GetOpenFileNameA(&request);
+  if (state_.LastApiResult <= 0) return;
+  state_.settings.BGMFile = AnsiToUtf8(file_name.c_str());
+  lbl_fname_->SetText(Utf8ToWide(state_.settings.BGMFile));
+  DrawWindowless();
+}
+
+void SettingsDialog::Save() {
+  Win32ProfileStore store;
+  SaveDialogSettings(state_.settings, WideToUtf8(bgm_repeat_->Text()), store,
+                     WideToUtf8(ProgramFolder()));
+  Unload();
+}
+
+void SettingsDialog::OpenWebPage() {
+  SetScreenMousePointer(MousePointer::Hourglass);
+  // A failure of the shell is not reported: the dialog simply stays as it is.
+  (void)ShellExecuteA(Handle(), "open", BannerText.c_str(), "", "", SW_SHOWNORMAL);
+  SetScreenMousePointer(MousePointer::Default);
+}
+
+// ---- The banner ----------------------------------------------------------------------
+
+void SettingsDialog::ResizePIC(BackingImage& picIN, COLORREF background) {
+  picIN.Resize(geometry_.display_width, geometry_.display_height);
+  picIN.Fill(background);
+}
+
+HFONT SettingsDialog::FontFor(const std::wstring& name, std::int16_t points, bool bold) {
+  auto& font = panel_fonts_[{name, points, bold}];
+  if (!font) {
+    LOGFONTW log{};
+    log.lfHeight = -MulDiv(points, 1440 / twips_per_pixel_, 72);
+    log.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    log.lfCharSet = DEFAULT_CHARSET;
+    // Grey edges rather than coloured ones: the masks must match the lit text exactly.
+    log.lfQuality = ANTIALIASED_QUALITY;
+    lstrcpynW(log.lfFaceName, name.c_str(), LF_FACESIZE);
+    font.Reset(CreateFontIndirectW(&log));
+  }
+  return font.Get();
+}
+
+void SettingsDialog::pTextOut(BackingImage& picIN, const std::string& sIn,
+                              const std::wstring& sFont, std::int16_t iFontSize, bool bFontBold,
+                              std::int16_t xPos, std::int16_t yPos, COLORREF lColor) {
+  HDC dc = picIN.Dc();
+  if (!dc) return;
+  SelectGuard select(dc, FontFor(sFont, iFontSize, bFontBold));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, lColor);
+  const std::string ansi = Utf8ToAnsi(sIn);
+  TextOutA(dc, xPos, yPos, ansi.c_str(), static_cast<int>(ansi.size()));
+}
+
+void SettingsDialog::ApplyHiLite(std::int32_t X) {
+  GdiFlush();  // the text drawn through GDI must be in the pixels first
+  AddLightAt(PixelsOf(pic_text_), pic_hilite_, X, 0);
+}
+
+void SettingsDialog::ApplyStar(std::int16_t img, std::int32_t X, std::int32_t Y) {
+  if (img < 0 || img >= kStarPictures) return;
+  GdiFlush();
+  AddLightAt(PixelsOf(pic_buffer_), pic_star_[img], X, Y);
+}
+
+void SettingsDialog::ClearBuffer() {
+  BitBlt(pic_buffer_.Dc(), 0, 0, pic_buffer_.Width(), pic_buffer_.Height(), pic_blank_.Dc(), 0, 0,
+         SRCCOPY);
+}
+
+void SettingsDialog::Cleartext() {
+  BitBlt(pic_text_.Dc(), 0, 0, pic_buffer_.Width(), pic_buffer_.Height(), pic_blank_.Dc(), 0, 0,
+         SRCCOPY);
+}
+
+void SettingsDialog::DrawFrame() {
+  if (!pic_display_ || !pic_buffer_.Dc()) return;
+  ClearBuffer();
+  Cleartext();
+  pTextOut(pic_text_, BannerText, kBannerFont, kBannerPoints, false,
+           static_cast<std::int16_t>(geometry_.text_x), static_cast<std::int16_t>(geometry_.text_y),
+           kLitText);
+  const PanelFrame frame = AdvancePanel(panel_, geometry_);
+  ApplyHiLite(frame.band_x);
+  const int width = pic_text_.Width();
+  const int height = pic_text_.Height();
+  BitBlt(pic_text_.Dc(), 0, 0, width, height, pictext_b_.Dc(), 0, 0, SRCAND);
+  BitBlt(pic_buffer_.Dc(), 0, 0, width, height, pic_text_m_.Dc(), 0, 0, SRCAND);
+  BitBlt(pic_buffer_.Dc(), 0, 0, width, height, pic_text_.Dc(), 0, 0, SRCPAINT);
+  if (frame.star_picture) ApplyStar(*frame.star_picture, geometry_.star_x, geometry_.star_y);
+
+  // The panel keeps the frame for repaints, and the screen gets it in one copy now.
+  const int display_width = pic_display_->Width();
+  const int display_height = pic_display_->Height();
+  BitBlt(pic_display_->Dc(), 0, 0, display_width, display_height, pic_buffer_.Dc(), 0, 0, SRCCOPY);
+  if (const WindowDc screen(pic_display_->Handle()); screen) {
+    BitBlt(screen.Get(), 0, 0, display_width, display_height, pic_buffer_.Dc(), 0, 0, SRCCOPY);
+  }
 }
 
 }  // namespace mirokan::win32

@@ -1,21 +1,109 @@
-// The settings dialog "<Mirokan>": a fixed dialog window that zooms open from the cursor and
-// closes back to it.
+// The settings dialog "<Mirokan>": the music kind, the CD track to repeat and the music
+// file, saved by "設定"; across its top the animated banner, composed off-screen every 30 ms.
 #pragma once
 
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "common/win32_handles.h"
+#include "saver/controls/win32_command_button.h"
 #include "saver/host/saver_state.h"
+#include "saver/host/win32_controls.h"
 #include "saver/host/win32_forms.h"
+#include "saver/settings/dialog_rules.h"
+#include "saver/settings/display_panel.h"
 
 namespace mirokan::win32 {
+
+// For every Command button of `buttons`, in their order: Initialize when `initialise`,
+// otherwise set Enabled to `enabled`.
+void SetCommandButtons(const std::vector<CommandButton*>& buttons, bool& initialise, bool& enabled);
 
 class SettingsDialog final : public Form {
  public:
   explicit SettingsDialog(SaverState& state);
+  ~SettingsDialog() override;
+
+  // The banner's steps, public as the dialog's methods.
+  void ApplyHiLite(std::int32_t X);
+  void ApplyStar(std::int16_t img, std::int32_t X, std::int32_t Y);
+  void ClearBuffer();
+  void Cleartext();
+  void DrawFrame();
+
+  // What the tests look at in-process: the last frame shown on the panel, the panel window
+  // and the animation state.
+  const BackingImage& DisplayImage() { return pic_display_->Image(); }
+  HWND DisplayWindow() const { return pic_display_ ? pic_display_->Handle() : nullptr; }
+  const PanelState& Panel() const { return panel_; }
+  const PanelGeometry& Geometry() const { return geometry_; }
 
  private:
   void Form_Load() override;
+  void Form_Resize() override;
   void Form_Unload() override;
 
+  void CreateControls();
+  void ResizePIC(BackingImage& picIN, COLORREF background);
+  void pTextOut(BackingImage& picIN, const std::string& sIn, const std::wstring& sFont,
+                std::int16_t iFontSize, bool bFontBold, std::int16_t xPos, std::int16_t yPos,
+                COLORREF lColor);
+  HFONT FontFor(const std::wstring& name, std::int16_t points, bool bold);
+  void PaintBackground();
+  void ShowKind();
+  void ChooseKind(int kind);
+  void ChooseFile();
+  void Save();
+  void OpenWebPage();
+  RECT Place(const DesignRect& design) const;
+  RECT PlaceInPanel(const DesignRect& design) const;
+
   SaverState& state_;
+  int twips_per_pixel_;
+  PanelGeometry geometry_;
+  PanelState panel_;
+  std::string BannerText;
+
+  // GDI objects of the dialog, made once.
+  UniqueFont label_font_;
+  std::map<std::tuple<std::wstring, int, bool>, UniqueFont> panel_fonts_;
+  std::array<UniqueBitmap, 2> img_ra_;  // the marks: 0 not chosen, 1 chosen
+  HICON icon_ = nullptr;
+  HCURSOR hand_cursor_ = nullptr;
+
+  // Windowless controls, drawn in this order over the banding.
+  std::unique_ptr<WindowlessControl> pic_c_;
+  std::unique_ptr<Shape> shape3_;
+  std::unique_ptr<Label> heading_;
+  std::unique_ptr<Label> repeat_caption_;
+  std::array<std::unique_ptr<ImageControl>, kKindCount> img_bgm_;
+  std::array<std::unique_ptr<Label>, kKindCount> lbl_bgm_;
+  std::unique_ptr<Label> lbl_fname_;
+  std::unique_ptr<Label> credit_;
+
+  std::unique_ptr<PictureBox> pic_display_;
+  std::unique_ptr<ComboBox> bgm_repeat_;
+  std::unique_ptr<CommandButton> cmd_bgm_;
+  std::unique_ptr<CommandButton> cmd_set_;
+  std::unique_ptr<CommandButton> cmd_can_;
+
+  // The banner's off-screen pictures.
+  BackingImage pic_buffer_;
+  BackingImage pic_blank_;
+  BackingImage pic_text_;
+  BackingImage pic_text_m_;
+  BackingImage pictext_b_;
+  RgbImage pic_hilite_;
+  std::array<RgbImage, kStarPictures> pic_star_;
+
+  FormTimer timer1_;
 };
 
 }  // namespace mirokan::win32

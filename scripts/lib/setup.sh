@@ -10,12 +10,29 @@ MIROKAN_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   libgl1-mesa-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-ipafont-gothic
+  wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-ipafont-gothic fonts-liberation2
   nsis
 )
 
-say() { printf '==> %s\n' "$*"; }
+# ImageMagick's own default font comes from a package a fresh machine lacks; this one comes
+# with fonts-ipafont-gothic above (and has the Japanese glyphs too).
+MIROKAN_FONT=/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf
+
+MIROKAN_STEP="starting"
+say() {
+  MIROKAN_STEP="$*"
+  printf '==> %s\n' "$*"
+}
 die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+# Under `set -e` a failing command would end the script without a word: name the step it
+# belonged to, the command and where it stands.
+mirokan_report_failure() {
+  printf 'error: step "%s" failed: `%s` exited with %s (%s line %s)\n' \
+    "$MIROKAN_STEP" "$2" "$1" "$3" "$4" >&2
+}
+set -o errtrace
+trap 'mirokan_report_failure $? "$BASH_COMMAND" "${BASH_SOURCE[0]##*/}" "$LINENO"' ERR
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then
@@ -58,6 +75,7 @@ ensure_japanese_locale() {
 }
 
 mirokan_setup() {
+  say "checking the Debian packages and the Japanese locale"
   install_packages
   ensure_japanese_locale
 }

@@ -110,10 +110,10 @@ class CommandButtonTest : public ::testing::Test {
     EXPECT_EQ(win32::LiveGdiObjects(), gdi_before_);  // the button's objects went with it
   }
 
-  // False when no pointer move reached the button.
-  bool PointerOverButton() {
+  // False when no pointer move reached the button (and put it in `state`).
+  bool PointerOverButton(int state = 2) {
     e2e::MoveCursorTo(kLeft + kButtonX + kWidth / 2, kTop + kButtonY + kHeight / 2);
-    return PumpUntil([&] { return State() == 2; });
+    return PumpUntil([&] { return State() == state; });
   }
   void PointerAway() { e2e::MoveCursorTo(kLeft + 250, kTop + 100); }
   void HoverTick() { SendMessageW(button_->Window(), WM_TIMER, CommandButton::kTmrMouseId, 0); }
@@ -154,18 +154,43 @@ TEST_F(CommandButtonTest, RoundedFrameAroundTheGradientInvertedWhileHovered) {
   expect_face(ButtonFace::Normal, Gradient::Plain);
 }
 
-TEST_F(CommandButtonTest, RealClickRaisesClickOnce) {
+TEST_F(CommandButtonTest, RealInputClicksOnlyOnAReleaseOverTheButton) {
   ASSERT_TRUE(PointerOverButton());
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   ASSERT_TRUE(PumpUntil([&] { return button_->Machine().MouseHeld(); }));
   EXPECT_EQ(State(), 4);  // the press brought the focus
   EXPECT_EQ(clicks_, 0);
-
   SendMouse(MOUSEEVENTF_LEFTUP);
   ASSERT_TRUE(PumpUntil([&] { return clicks_ > 0; }));
   DrainQueue();
   EXPECT_EQ(clicks_, 1);
   EXPECT_EQ(FaceDifferences(ButtonFace::HighLightSelect, Gradient::Inverted), 0);
+
+  // Press, move away, release: the capture brings the release back, and it does not click.
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(PumpUntil([&] { return button_->Machine().MouseHeld(); }));
+  PointerAway();
+  HoverTick();
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(PumpUntil([&] { return !button_->Machine().MouseHeld(); }));
+  DrainQueue();
+  EXPECT_EQ(clicks_, 1);
+
+  // The capture taken away while held: the press is over, and the next one clicks again.
+  ASSERT_TRUE(PointerOverButton(4));
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(PumpUntil([&] { return button_->Machine().MouseHeld(); }));
+  SetCapture(host_);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  DrainQueue();
+  ReleaseCapture();
+  PointerAway();
+  HoverTick();
+  ASSERT_TRUE(PointerOverButton(4)) << "the focused button shows its highlighted look again";
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(PumpUntil([&] { return clicks_ > 1; }));
+  EXPECT_EQ(clicks_, 2);
 }
 
 TEST_F(CommandButtonTest, ThousandHoverChangesLeaveNoGdiObjectBehind) {

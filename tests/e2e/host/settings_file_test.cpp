@@ -55,11 +55,15 @@ TEST_F(SettingsFile, WrittenValuesReadBackTheSame) {
   EXPECT_EQ(reloaded.BGMFile, "");
 }
 
-TEST_F(SettingsFile, LongValuesComeBackCutTo255Bytes) {
+TEST_F(SettingsFile, LongValuesComeBackCutTo255BytesOfTheCodePage) {
   const std::string path = SettingsFilePath(folder_);
   WriteIniValue(store_, kSettingsSection, kKeyBgmFile, std::string(300, 'v'), path);
-  const std::string value = ReadIniValue(store_, kSettingsSection, kKeyBgmFile, path);
-  EXPECT_EQ(value, std::string(255, 'v'));
+  EXPECT_EQ(ReadIniValue(store_, kSettingsSection, kKeyBgmFile, path), std::string(255, 'v'));
+  // 200 kanji are 400 bytes in code page 932: 127 whole ones fit, never half of the 128th.
+  std::string kanji;
+  for (int i = 0; i < 200; ++i) kanji += "曲";
+  WriteIniValue(store_, kSettingsSection, kKeyBgmFile, kanji, path);
+  EXPECT_EQ(ReadIniValue(store_, kSettingsSection, kKeyBgmFile, path), kanji.substr(0, 127 * 3));
 }
 
 TEST_F(SettingsFile, FileProbeRejectsFoldersAndMissingFiles) {

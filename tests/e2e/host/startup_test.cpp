@@ -134,19 +134,58 @@ TEST(Startup, ConfigureShowsTheDialogUntilItCloses) {
   EXPECT_FALSE(FileExistsAt(InFolder(L"Mirokan.ini"))) << "closing writes nothing";
 }
 
-TEST(Startup, RunHidesTheCursorOnlyForSlashS) {
+// A pixel of a bottom-up 24-bit bitmap file.
+COLORREF BitmapPixel(const std::string& file, int width, int height, int x, int y) {
+  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+  const std::size_t at = 54 + static_cast<std::size_t>(height - 1 - y) * stride + x * 3;
+  if (at + 3 > file.size()) return CLR_INVALID;
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(file[i]); };
+  return RGB(byte(at + 2), byte(at + 1), byte(at));
+}
+
+TEST(Startup, RunPhotographsTheScreenStartsTheRendererAndHidesTheCursorOnlyForSlashS) {
+  // A white block on the black screen, so that the snapshot's top, bottom and sides differ.
+  CaptionedWindow block(L"White block", true, WS_POPUP);
+  SetClassLongPtrW(block.Get(), GCLP_HBRBACKGROUND,
+                   reinterpret_cast<LONG_PTR>(GetStockObject(WHITE_BRUSH)));
+  SetWindowPos(block.Get(), HWND_TOPMOST, 0, 0, 200, 100, SWP_SHOWWINDOW);
+  InvalidateRect(block.Get(), nullptr, TRUE);
+  const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+  const int screen_height = GetSystemMetrics(SM_CYSCREEN);
+
   struct Case {
     const wchar_t* arguments;
     bool hidden;
   };
   for (const Case& c : {Case{L"/s", true}, Case{L"", false}}) {
+    // Painted again once the last renderer has gone.
+    ASSERT_TRUE(WaitUntil([&] {
+      PumpMessages();
+      HDC screen = GetDC(nullptr);
+      const COLORREF inside = GetPixel(screen, 150, 60);
+      ReleaseDC(nullptr, screen);
+      return inside == RGB(255, 255, 255);
+    }));
     MoveCursorTo(300, 300);
-    Process saver = Process::Start(Saver(), c.arguments);
+    // Wine's GDI trace names every object deleted while still selected into a DC, which
+    // Windows refuses and so leaks.
+    const WineTrace gdi_trace;
+    Process saver = StartTraced(Saver(), c.arguments, L"+gdi");
     HWND session = WaitForWindow(saver.Id(), nullptr, L"Zarvo_Main");
     ASSERT_NE(session, nullptr);
     EXPECT_FALSE(IsWindowVisible(session)) << "the session form is never shown";
     EXPECT_TRUE(WaitUntil([] { return FileExistsAt(SnapshotPath()); }))
         << "the session leaves the desktop snapshot for the renderer";
+    EXPECT_NE(WaitForWindow(0, nullptr, L"Tunnel_Velkan"), nullptr) << "the renderer started";
+    const std::string snapshot = ReadFileBytes(SnapshotPath());
+    ASSERT_GE(snapshot.size(), 54u);
+    EXPECT_EQ(*reinterpret_cast<const std::int32_t*>(&snapshot[18]), screen_width);
+    EXPECT_EQ(*reinterpret_cast<const std::int32_t*>(&snapshot[22]), screen_height);
+    EXPECT_EQ(BitmapPixel(snapshot, screen_width, screen_height, 150, 60), RGB(255, 255, 255));
+    EXPECT_EQ(BitmapPixel(snapshot, screen_width, screen_height, 150, screen_height - 60),
+              RGB(0, 0, 0));
+    EXPECT_EQ(BitmapPixel(snapshot, screen_width, screen_height, screen_width - 150, 60),
+              RGB(0, 0, 0));
     if (c.hidden) {
       EXPECT_LT(CursorCountOf(session), 0);
     } else {
@@ -163,9 +202,30 @@ TEST(Startup, RunHidesTheCursorOnlyForSlashS) {
     ASSERT_TRUE(saver.WaitExit(20s, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_FALSE(FileExistsAt(SnapshotPath())) << "the end deletes the snapshot";
+    EXPECT_EQ(gdi_trace.Text().find("because object in use"), std::string::npos);
     // The renderer the session started watches the cursor from its own start point.
     KillProcessesNamed(L"Mirokan.data");
   }
+}
+
+// Without a usable temporary folder (one longer than MAX_PATH), started from another
+// folder, the session and the renderer it starts still agree on where the snapshot is.
+TEST(Startup, WithoutATemporaryFolderBothProgramsFindTheSameSnapshot) {
+  const std::wstring elsewhere = InFolder(L"elsewhere");
+  CreateDirectoryW(elsewhere.c_str(), nullptr);
+  const std::wstring too_long = L"C:\\" + std::wstring(300, L't');
+  SetEnvironmentVariableW(L"TMP", too_long.c_str());
+  SetEnvironmentVariableW(L"TEMP", too_long.c_str());
+  MoveCursorTo(300, 300);
+  Process saver = Process::Start(Saver(), L"/s", elsewhere);
+  SetEnvironmentVariableW(L"TMP", nullptr);
+  SetEnvironmentVariableW(L"TEMP", nullptr);
+  ASSERT_NE(WaitForWindow(0, nullptr, L"Tunnel_Velkan"), nullptr);
+  EXPECT_FALSE(WaitUntil([] { return !TopWindows(0, L"#32770", nullptr, true).empty(); }, 3s))
+      << "the renderer reported its snapshot missing";
+  MoveCursorTo(400, 400);
+  EXPECT_TRUE(saver.WaitExit(20s));
+  KillProcessesNamed(L"Mirokan.data");
 }
 
 TEST(Startup, PreviewLivesInsideItsHostWindow) {

@@ -87,6 +87,21 @@ void Process::Kill() {
   id_ = 0;
 }
 
+Process StartTraced(const std::wstring& program, const std::wstring& arguments,
+                    const wchar_t* channels) {
+  SetEnvironmentVariableW(L"WINEDEBUG", channels);
+  Process process = Process::Start(program, arguments);
+  SetEnvironmentVariableW(L"WINEDEBUG", L"-all");
+  return process;
+}
+
+WineTrace::WineTrace() : start_(ReadFileBytes(InFolder(L"wine-stderr.log")).size()) {}
+
+std::string WineTrace::Text() const {
+  const std::string all = ReadFileBytes(InFolder(L"wine-stderr.log"));
+  return all.size() > start_ ? all.substr(start_) : std::string();
+}
+
 void KillProcessesNamed(const wchar_t* name) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return;

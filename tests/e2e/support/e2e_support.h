@@ -52,6 +52,21 @@ class Process {
   DWORD id_ = 0;
 };
 
+// Starts `program` with Wine's debug channels `channels` (e.g. L"+mci") on.
+Process StartTraced(const std::wstring& program, const std::wstring& arguments,
+                    const wchar_t* channels);
+
+// What Wine's debug channels wrote, for every process the test started, since this object
+// was made (the harness keeps Wine's stderr in the test's folder).
+class WineTrace {
+ public:
+  WineTrace();
+  std::string Text() const;
+
+ private:
+  std::size_t start_;
+};
+
 // Ends every process whose executable file name is `name` (e.g. a renderer a saver started).
 void KillProcessesNamed(const wchar_t* name);
 

@@ -22,6 +22,7 @@ const Event PressL = [](ButtonMachine& m) { return m.ButtonPressed(MouseButton::
 const Event PressR = [](ButtonMachine& m) { return m.ButtonPressed(MouseButton::Right); };
 const Event ReleaseL = [](ButtonMachine& m) { return m.ButtonReleased(MouseButton::Left); };
 const Event ReleaseR = [](ButtonMachine& m) { return m.ButtonReleased(MouseButton::Right); };
+const Event CaptureLost = [](ButtonMachine& m) { return m.CaptureLost(); };
 const Event Enable = [](ButtonMachine& m) { return m.WriteEnabled(true); };
 const Event Disable = [](ButtonMachine& m) { return m.WriteEnabled(false); };
 
@@ -63,6 +64,11 @@ TEST(ButtonMachine, StepSequences) {
        {{Init, 1, {}}, {Over, 2, Inv(F::HighLight)}, {Focus, 4, Inv(F::Pressed)},
         {PressL, 4, Inv(F::Pressed)}, {TickAway, 3, Plain(F::Selected)}, {Over, 3, {}},
         {TickOver, 3, {}}, {ReleaseL, 3, {}}, {Over, 4, Plain(F::HighLightSelect)}}},
+      {"capture lost while held: no click, and the next press and release click again",
+       {{Init, 1, {}}, {Over, 2, Inv(F::HighLight)}, {Focus, 4, Inv(F::Pressed)},
+        {PressL, 4, Inv(F::Pressed)}, {CaptureLost, 4, Inv(F::HighLightSelect)},
+        {TickAway, 3, Plain(F::Selected)}, {Over, 4, Plain(F::HighLightSelect)},
+        {PressL, 4, Plain(F::Pressed)}, {ReleaseL, 4, Plain(F::HighLightSelect), true}}},
       {"right click over a hovered button clicks",
        {{Init, 1, {}}, {Over, 2, Inv(F::HighLight)}, {Focus, 4, Inv(F::Pressed)},
         {PressR, 4, {}}, {ReleaseR, 4, {}, true}, {PressR, 4, {}}, {ReleaseR, 4, {}, true}}},

@@ -45,8 +45,9 @@ TEST(Settings, NumbersAreFlooredAndBadOnesLeaveTheField) {
     std::int16_t expected;
   };
   const Case cases[] = {
-      {"2.9", 2},         {"-0.5", -1},       {"abc", 0},      {"70000", 0}, {" 7 ", 7}, {"-3", -3},
-      {"32767.9", 32767}, {"-32768", -32768}, {"-32768.1", 0}, {"1 2", 0},   {"", 0}};
+      {"2.9", 2}, {"-0.5", -1},       {"abc", 0},         {"70000", 0},    {" 7 ", 7},
+      {"-3", -3}, {"32767.9", 32767}, {"-32768", -32768}, {"-32768.1", 0}, {"1 2", 0},
+      {"", 0},    {"1e1", 0},         {"2E0", 0}};
   for (const Case& c : cases) {
     FakeProfileStore store;
     FakeFileProbe probe;
@@ -113,12 +114,28 @@ TEST(Settings, TrailingBackslashIsTestedWithoutIt) {
   EXPECT_FALSE(FileExists(probe, "\\"));
 }
 
-TEST(Settings, ValuesAreCutTo255Bytes) {
+TEST(Settings, ValuesAreCutTo255BytesOfTheAnsiCodePage) {
   FakeProfileStore store;
   FakeFileProbe probe;
-  const std::string long_path = "C:\\" + std::string(297, 'x');
-  store.Put(kIni, kKeyBgmFile, long_path);
+  store.Put(kIni, kKeyBgmFile, "C:\\" + std::string(297, 'x'));
   EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmFile, kIni).size(), 255u);
+
+  // 90 kanji: 180 bytes in code page 932 but 270 in UTF-8, so the path fits and must come
+  // back whole, and the music choice with it.
+  std::string kanji;
+  for (int i = 0; i < 90; ++i) kanji += "曲";
+  const std::string japanese_path = "C:\\" + kanji + ".mp3";
+  store.Put(kIni, kKeyBgmFile, japanese_path);
+  store.Put(kIni, kKeyBgmKind, "2");
+  probe.files.insert(japanese_path);
+  const Settings loaded = Load(store, probe);
+  EXPECT_EQ(loaded.BGMFile, japanese_path);
+  EXPECT_EQ(loaded.BGMKind, kBgmFile);
+
+  // 200 kanji: cut after the 127th, never inside one.
+  store.Put(kIni, kKeyBgmFile, kanji + kanji + kanji.substr(0, 20 * 3));
+  EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmFile, kIni),
+            (kanji + kanji).substr(0, 127 * 3));
 }
 
 TEST(Settings, SavingWritesAllThreeKeysInOrderAndReadsBack) {

@@ -13,10 +13,11 @@ inline constexpr std::uint8_t kPaddingMarker = 0xEE;
 struct BitmapFixture {
   std::int32_t width = 4;
   std::int32_t height = 3;
-  bool size_image_in_header = false;            // biSizeImage 0 or the real size
-  std::uint32_t palette_entries = 0;            // colour-table entries announced and written
-  bool signature = true;                        // "BM" or "XX"
-  const std::uint8_t (*quarters)[3] = nullptr;  // (r, g, b) per quarter of the width
+  bool size_image_in_header = false;  // biSizeImage 0 or the real size
+  std::uint32_t palette_entries = 0;  // colour-table entries announced and written
+  bool signature = true;              // "BM" or "XX"
+  // (r, g, b) of pixel x of the file's row `row`; Pattern when null.
+  void (*paint)(int x, int row, std::uint8_t rgb[3]) = nullptr;
 };
 
 // Channel 0 is red, 2 blue; row 0 is the file's first.
@@ -46,10 +47,9 @@ inline std::vector<std::byte> MakeBitmap(const BitmapFixture& f) {
   for (int row = 0; row < f.height; ++row) {
     std::byte* line = out.data() + offset + stride * static_cast<std::size_t>(row);
     for (int x = 0; x < f.width; ++x) {
-      for (int c = 0; c < 3; ++c) {
-        line[3 * x + 2 - c] =
-            std::byte{f.quarters ? f.quarters[x * 4 / f.width][c] : Pattern(x, row, c)};
-      }
+      std::uint8_t rgb[3] = {Pattern(x, row, 0), Pattern(x, row, 1), Pattern(x, row, 2)};
+      if (f.paint) f.paint(x, row, rgb);
+      for (int c = 0; c < 3; ++c) line[3 * x + 2 - c] = std::byte{rgb[c]};
     }
     for (std::size_t pad = static_cast<std::size_t>(f.width) * 3; pad < stride; ++pad) {
       line[pad] = std::byte{kPaddingMarker};

@@ -116,7 +116,10 @@ TEST(BitmapReader, AbsurdHeadersNeverReachOutsideTheBuffer) {
       {"negative width", -4, 3, 0, 24, false, true},
       {"biSizeImage far beyond the file", 4, 3, 0xFFFFFFF0u, 24, true, true},
       {"biSizeImage smaller than the rows", 4, 3, 4, 24, true, false},
-      {"picture larger than the file", 400, 300, 0, 24, true, true},
+      {"picture a little larger than the file", 40, 30, 0, 24, true, true},
+      {"picture far larger than the file", 400, 300, 0, 24, false, true},
+      {"8192 × 8192 from a 90-byte file", 8192, 8192, 0, 24, false, true},
+      {"8192 × 8192 with a tiny biSizeImage", 8192, 8192, 36, 24, false, true},
       {"8 bits per pixel, rows shorter than RGB", 8, 3, 0, 8, true, false},
       {"bit count 65535", 4, 3, 0, 65535, true, true},
   };
@@ -132,10 +135,11 @@ TEST(BitmapReader, AbsurdHeadersNeverReachOutsideTheBuffer) {
                                             : std::vector<BitmapMessage>{});
     ASSERT_EQ(result.pixels.has_value(), c.has_pixels);
     if (c.has_pixels) {
-      // Room for the exchange and upload of width × height, yet no more than the file holds.
+      // Room for the exchange and upload of width × height, yet in proportion to the file.
       const std::size_t needed = Stride(c.width) * c.height;
       EXPECT_GE(result.pixels->size(), needed);
       EXPECT_LE(result.pixels->size(), std::max(needed, file.size() - 54));
+      EXPECT_LE(result.pixels->size(), kMaxPaddingFactor * file.size() + kPaddingAllowance);
     }
   }
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <set>
 
 #include "bitmap_fixture.h"
 #include "egl_offscreen.h"
@@ -16,21 +17,30 @@ namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
+constexpr int kPictureWidth = 64;
+constexpr int kPictureHeight = 256;
 
-// The picture, left to right: red, green, blue, yellow quarters.
-constexpr std::uint8_t kQuarters[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
+// Every texel says where it lies: red the quarter of the width (40, 100, 160, 220), green
+// the row of the file (bottom row first, as the texture's t runs), blue full, so that a
+// pixel's blue is the brightness of its section.
+void PaintWhereItLies(int x, int row, std::uint8_t rgb[3]) {
+  rgb[0] = static_cast<std::uint8_t>(40 + 60 * (x * 4 / kPictureWidth));
+  rgb[1] = static_cast<std::uint8_t>(row);
+  rgb[2] = 255;
+}
 
-using Rgb = std::array<int, 3>;
-using Point = std::array<int, 2>;  // window x, y
+struct Seen {
+  int quads = 0;       // quad centres checked (those not hidden behind a nearer wall)
+  int mismatches = 0;  // of them, showing the wrong part of the picture
+};
 
 class TunnelSceneTest : public testing::Test {
  protected:
-  // Reads the picture from a bitmap file, as the program does the snapshot, and draws the
-  // first frame.
+  // Reads the picture from a bitmap file, as the program does the snapshot.
   void SetUp() override {
     if (!offscreen_.Ready()) GTEST_SKIP() << "no offscreen OpenGL: " << offscreen_.Error();
-    const std::vector<std::byte> file =
-        test::MakeBitmap({.width = 64, .height = 64, .quarters = kQuarters});
+    const std::vector<std::byte> file = test::MakeBitmap(
+        {.width = kPictureWidth, .height = kPictureHeight, .paint = PaintWhereItLies});
     MemoryByteSource source(file);
     const BitmapReadResult picture = ReadBitmap(source);
     ASSERT_TRUE(picture.pixels.has_value());
@@ -39,89 +49,84 @@ class TunnelSceneTest : public testing::Test {
       BuildTunnelTexture(picture.width, picture.height, picture.pixels->data(), texture);
       return true;
     });
-    scene_.DrawTunnelFrame();
-    pixels_ = offscreen_.ReadPixels();
   }
 
-  Rgb PixelAt(Point at) const {
-    const std::uint8_t* p = &pixels_[(static_cast<std::size_t>(at[1]) * kWidth + at[0]) * 4];
-    return {p[0], p[1], p[2]};
-  }
-
-  // Window position of a point in the tunnel's model space, if on the screen.
-  std::optional<Point> Project(double x, double y, double z) const {
+  // Compares the centre of every visible quad of the full-bright sections with the part of
+  // the picture that should show there.
+  Seen CheckWalls(const std::vector<std::uint8_t>& pixels) const {
     std::array<GLdouble, 16> modelview{}, projection{};
     std::array<GLint, 4> viewport{};
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
     glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
     glGetIntegerv(GL_VIEWPORT, viewport.data());
-    double wx = 0, wy = 0, wz = 0;
-    if (!gluProject(x, y, z, modelview.data(), projection.data(), viewport.data(), &wx, &wy, &wz))
-      return std::nullopt;
-    const Point at{static_cast<int>(std::floor(wx)), static_cast<int>(std::floor(wy))};
-    if (at[0] < 0 || at[1] < 0 || at[0] >= kWidth || at[1] >= kHeight) return std::nullopt;
-    return at;
-  }
-
-  // Window position of the centre of quad (column, ring).
-  std::optional<Point> QuadCentre(int column, int ring) const {
     const TunnelGrid& g = scene_.Grid();
-    const TunnelVertex* v[] = {&g.At(column, ring), &g.At(column + 1, ring),
-                               &g.At(column, ring + 1), &g.At(column + 1, ring + 1)};
-    return Project((v[0]->x + v[1]->x + v[2]->x + v[3]->x) / 4.0,
-                   (v[0]->y + v[1]->y + v[2]->y + v[3]->y) / 4.0,
-                   (v[0]->z + v[1]->z + v[2]->z + v[3]->z) / 4.0);
+    const double scroll = 0.02 * scene_.Motion().Phase;
+    Seen seen;
+    for (int ring = 0; ring < 25; ++ring) {
+      for (int column = 0; column < 12; ++column) {
+        double x = 0, y = 0, z = 0;
+        for (const auto& [c, r] : {std::pair{column, ring},
+                                   {column + 1, ring},
+                                   {column, ring + 1},
+                                   {column + 1, ring + 1}}) {
+          x += g.At(c, r).x / 4.0, y += g.At(c, r).y / 4.0, z += g.At(c, r).z / 4.0;
+        }
+        double wx = 0, wy = 0, wz = 0;
+        gluProject(x, y, z, modelview.data(), projection.data(), viewport.data(), &wx, &wy, &wz);
+        const int px = static_cast<int>(wx), py = static_cast<int>(wy);
+        if (px < 0 || py < 0 || px >= kWidth || py >= kHeight) continue;
+        float depth = 0;
+        glReadPixels(px, py, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        // Eye distances, from window depth with near plane 1 and far plane 100.
+        const auto eye = [](double d) { return 100.0 / (100.0 - d * 99.0); };
+        if (std::abs(eye(depth) - eye(wz)) > 0.3) continue;  // hidden
+        const double t = (ring + 0.5) / 32.0 + scroll;
+        const double row = (t - std::floor(t)) * kPictureHeight - 0.5;
+        if (row < 4 || row > kPictureHeight - 5) continue;  // blurred where the picture wraps
+        const std::uint8_t* p = &pixels[(static_cast<std::size_t>(py) * kWidth + px) * 4];
+        const int quarter = (column + 9) / 3 % 4;  // s starts a quarter turn back
+        ++seen.quads;
+        seen.mismatches += std::abs(p[0] - (40 + 60 * quarter)) > 4 || std::abs(p[1] - row) > 3;
+      }
+    }
+    return seen;
   }
 
   test::EglOffscreen offscreen_{kWidth, kHeight};
   TunnelScene scene_;
-  std::vector<std::uint8_t> pixels_;
 };
 
-TEST_F(TunnelSceneTest, FirstFrameShowsThePictureAroundTheTunnelWithItsLeftEdgeAtTheTop) {
-  // Quad k covers s from (k - 3)/12 to (k - 2)/12: quads 3 to 5 show the picture's first
-  // quarter, and quads 0 to 2 wrap round to its last one.
-  constexpr int kRing = 5;
-  int checked = 0;
-  for (int column = 0; column < 12; ++column) {
-    const auto at = QuadCentre(column, kRing);
-    if (!at) continue;
-    ++checked;
-    const std::uint8_t* expected = kQuarters[(column + 9) / 3 % 4];
-    for (int c = 0; c < 3; ++c) EXPECT_NEAR(PixelAt(*at)[c], expected[c], 3) << "quad " << column;
+TEST_F(TunnelSceneTest, TheFirstFrameIsDrawnAtPhaseHalfWithTheReferenceVertices) {
+  scene_.DrawTunnelFrame();
+  EXPECT_EQ(scene_.Motion().Phase, 0.5f);
+  const struct {
+    int column, ring;
+    double x, y, z;
+  } reference[] = {{0, 1, 3.0367, 0.1116, -1.0},
+                   {0, 10, 2.4258, 0.5313, -10.0},
+                   {3, 31, 0.7295, -2.7573, -31.0}};
+  for (const auto& v : reference) {
+    EXPECT_NEAR(scene_.Grid().At(v.column, v.ring).x, v.x, 1e-4) << v.ring;
+    EXPECT_NEAR(scene_.Grid().At(v.column, v.ring).y, v.y, 1e-4) << v.ring;
+    EXPECT_NEAR(scene_.Grid().At(v.column, v.ring).z, v.z, 1e-4) << v.ring;
   }
-  EXPECT_GE(checked, 10);
-
-  // The left edge (s = 0) runs along the top: the first quarter starts just left of it.
-  const TunnelVertex& edge = scene_.Grid().At(3, kRing);
-  const auto top = Project(edge.x, edge.y, edge.z);
-  const auto left = QuadCentre(3, kRing), right = QuadCentre(2, kRing);
-  ASSERT_TRUE(top && left && right);
-  EXPECT_LT((*left)[0], (*top)[0]);
-  EXPECT_GT((*right)[0], (*top)[0]);
-  EXPECT_GT((*top)[1], kHeight / 2) << "angle pi/2 is the top of the screen";
 }
 
-TEST_F(TunnelSceneTest, DeepSectionsDarkenTowardsTheFarEnd) {
-  // Sections 25 to 30 show the picture's colours at 0.9 down to 0.4 of their brightness.
-  for (const double brightness : {1.0, 0.9, 0.8, 0.7, 0.6, 0.5, 0.4}) {
-    const long level = std::lround(255 * brightness);
-    int found = 0;
-    for (std::size_t at = 0; at < pixels_.size(); at += 4) {
-      for (const auto& colour : kQuarters) {
-        bool match = true;
-        for (int c = 0; c < 3; ++c)
-          match &= std::abs(pixels_[at + c] - colour[c] * level / 255) <= 2;
-        found += match;
-      }
-    }
-    EXPECT_GT(found, 0) << "no section drawn at brightness " << brightness;
+// The picture wraps round the wall with its left edge along the top, runs along the tunnel
+// 1/32 of its height per section and slides outwards by 0.02 of its height per unit of phase.
+TEST_F(TunnelSceneTest, WallsShowThePictureWhereItBelongsAsItSlides) {
+  for (const int frames : {1, 30}) {
+    SCOPED_TRACE(testing::Message() << frames << " frames");
+    while (scene_.Motion().Phase < 0.5f * frames) scene_.DrawTunnelFrame();
+    const Seen seen = CheckWalls(offscreen_.ReadPixels());
+    EXPECT_GE(seen.quads, 60) << "too few quads in sight";
+    EXPECT_LE(seen.mismatches, seen.quads / 20);
   }
 }
 
 // In the first frame the bend hides the far end behind the nearer walls; fly on until the
-// hole after section 30 is in the line of sight, then it must be black.
-TEST_F(TunnelSceneTest, TheFarEndIsOpenWhereverTheBendLetsItShow) {
+// hole after section 30 is in the line of sight.
+TEST_F(TunnelSceneTest, SectionsDarkenTowardsAnOpenFarEnd) {
   const auto centre = [&](int ring) {  // of a ring, between its columns 0 and 6
     const TunnelVertex& right = scene_.Grid().At(0, ring);
     const TunnelVertex& left = scene_.Grid().At(6, ring);
@@ -139,13 +144,30 @@ TEST_F(TunnelSceneTest, TheFarEndIsOpenWhereverTheBendLetsItShow) {
     }
     return true;
   };
-  int frames = 1;
-  for (; !hole_in_sight() && frames < 2000; ++frames) scene_.DrawTunnelFrame();
+  int frames = 0;
+  do scene_.DrawTunnelFrame();
+  while (!hole_in_sight() && ++frames < 2000);
   ASSERT_TRUE(hole_in_sight()) << "the far end never came into sight";
-  pixels_ = offscreen_.ReadPixels();
-  const auto hole = Project(centre(31)[0], centre(31)[1], -31.0);
-  ASSERT_TRUE(hole);
-  EXPECT_EQ(PixelAt(*hole), (Rgb{0, 0, 0})) << "frame " << frames;
+  // Sections 25 to 30 show 0.9 down to 0.4 of the brightness; nothing else is drawn (a 32nd
+  // section would show 0.3), and black only where no wall is.
+  const std::set<int> levels = {0, 255, 230, 204, 179, 153, 128, 102};
+  std::set<int> found;
+  const std::vector<std::uint8_t> pixels = offscreen_.ReadPixels();
+  for (std::size_t at = 2; at < pixels.size(); at += 4) {
+    const int blue = pixels[at];
+    const auto near = levels.lower_bound(blue - 2);
+    ASSERT_TRUE(near != levels.end() && *near <= blue + 2) << "a pixel of blue " << blue;
+    found.insert(*near);
+  }
+  EXPECT_EQ(found, levels);
+}
+
+TEST_F(TunnelSceneTest, AWindowOfNoHeightKeepsAUsableProjection) {
+  TunnelScene::ResizeScene(kWidth, 0);
+  std::array<GLdouble, 16> projection{};
+  glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+  for (const double value : projection) EXPECT_TRUE(std::isfinite(value));
+  EXPECT_NE(projection[0], 0.0) << "the picture would shrink to a line";
 }
 
 }  // namespace

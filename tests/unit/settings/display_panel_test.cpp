@@ -1,0 +1,120 @@
+#include "saver/settings/display_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace mirokan {
+namespace {
+
+struct TickLog {
+  std::vector<int> band_x;
+  std::vector<int> star;  // -1 when no star is drawn
+};
+
+TickLog Ticks(const PanelGeometry& geometry, int count) {
+  PanelState state = InitialPanelState(geometry);
+  TickLog run;
+  for (int i = 0; i < count; ++i) {
+    const PanelFrame frame = AdvancePanel(state, geometry);
+    run.band_x.push_back(frame.band_x);
+    run.star.push_back(frame.star_picture ? *frame.star_picture : -1);
+  }
+  return run;
+}
+
+TEST(DisplayPanelTimeline, SweepOf48TicksWithTheStarOnTheEightTicksFrom243To299) {
+  const PanelGeometry design;
+  const TickLog run = Ticks(design, 3 * 48);
+  const std::vector<int> sequence{0, 1, 2, 3, 3, 2, 1, 0};
+  for (int tick = 0; tick < 3 * 48; ++tick) {
+    const int band = -69 + 8 * (tick % 48);
+    ASSERT_EQ(run.band_x[tick], band) << "tick " << tick;
+    const int expected = band >= 243 && band <= 299 ? sequence[(band - 243) / 8] : -1;
+    ASSERT_EQ(run.star[tick], expected) << "band at " << band;
+  }
+}
+
+TEST(DisplayPanelTimeline, NoStarOnPanelsNarrowerThan251) {
+  PanelGeometry narrow;
+  narrow.display_width = 250;
+  for (int star : Ticks(narrow, 500).star) ASSERT_EQ(star, -1);
+  narrow.display_width = 251;
+  EXPECT_NE(Ticks(narrow, 60).star, std::vector<int>(60, -1));
+}
+
+TEST(DisplayPanelPictures, BandSlantsUpToTheRightWithPeak174) {
+  const RgbImage band = BandPicture(PanelGeometry{});
+  ASSERT_EQ(band.Width(), 69);
+  ASSERT_EQ(band.Height(), 125);
+  const std::vector<std::pair<int, int>> brightest{{0, 53}, {24, 47}, {62, 36}, {124, 18}};
+  for (const auto& [row, column] : brightest) {
+    int best = 0, at = -1, half = 0;
+    for (int x = 0; x < 69; ++x) {
+      const Rgb p = band.At(x, row);
+      ASSERT_TRUE(p.r == p.g && p.g == p.b);
+      if (p.r > best) best = p.r, at = x;
+      half += p.r >= 87;
+    }
+    EXPECT_EQ(best, 174) << "row " << row;
+    EXPECT_EQ(at, column) << "row " << row;
+    EXPECT_NEAR(half, 14, 1) << "row " << row;
+  }
+  EXPECT_EQ(band.At(0, 0).r, 0);
+  EXPECT_EQ(band.At(68, 124).r, 0);
+}
+
+TEST(DisplayPanelPictures, StarsFillTheirLitSquaresWithDiagonalRaysAndTheirPeaks) {
+  for (int index = 0; index < kStarPictures; ++index) {
+    const RgbImage star = StarPicture(index, PanelGeometry{});
+    const StarLook look = kStarLooks[static_cast<std::size_t>(index)];
+    const int last = 27 - look.lit_first;
+    int peak = 0, min_x = 28, max_x = -1, min_y = 28, max_y = -1;
+    for (int y = 0; y < 28; ++y) {
+      for (int x = 0; x < 28; ++x) {
+        const int g = star.At(x, y).r;
+        if (g == 0) continue;
+        peak = std::max(peak, g);
+        min_x = std::min(min_x, x), max_x = std::max(max_x, x);
+        min_y = std::min(min_y, y), max_y = std::max(max_y, y);
+      }
+    }
+    EXPECT_EQ(peak, look.peak) << "star " << index;
+    EXPECT_EQ(min_x, look.lit_first);
+    EXPECT_EQ(min_y, look.lit_first);
+    EXPECT_EQ(max_x, last);
+    EXPECT_EQ(max_y, last);
+    // An X, not a plus: the diagonal outshines the axis at the same distance.
+    const int k = (last - look.lit_first) / 2 - 1;
+    EXPECT_GT(star.At(14 + k, 14 + k).r, star.At(14 + k, 14).r) << "star " << index;
+  }
+}
+
+TEST(DisplayPanelBlend, AddsLightAndSaturatesAt255) {
+  EXPECT_EQ(AddLight(90, 0), 90);
+  EXPECT_EQ(AddLight(0, 174), 173);
+  EXPECT_EQ(AddLight(50, 100), 150);
+  EXPECT_EQ(AddLight(200, 174), 255);
+  EXPECT_EQ(AddLight(255, 255), 255);
+
+  // A 5 x 3 destination with a 2-byte row padding; the light hangs over its left and bottom.
+  std::vector<std::uint8_t> rows(3 * 17, 7);
+  const BgrPixels destination{rows.data(), 5, 3, 17};
+  RgbImage light(3, 3, Rgb{100, 0, 255});
+  light.Set(1, 1, Rgb{});
+  AddLightAt(destination, light, -1, 1);
+  const auto pixel = [&](int x, int y) {
+    const std::uint8_t* p = rows.data() + y * 17 + x * 3;
+    return Rgb{p[2], p[1], p[0]};
+  };
+  EXPECT_EQ(pixel(0, 0), (Rgb{7, 7, 7}));      // above the light
+  EXPECT_EQ(pixel(0, 1), (Rgb{107, 7, 255}));  // red adds, blue saturates
+  EXPECT_EQ(pixel(0, 2), (Rgb{7, 7, 7}));      // the light's black adds nothing
+  EXPECT_EQ(pixel(1, 2), (Rgb{107, 7, 255}));
+  EXPECT_EQ(pixel(2, 1), (Rgb{7, 7, 7}));  // right of the light
+  EXPECT_EQ(rows[15], 7);                  // row padding untouched
+  EXPECT_EQ(rows[2 * 17 + 16], 7);
+}
+
+}  // namespace
+}  // namespace mirokan
