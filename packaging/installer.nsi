@@ -131,8 +131,10 @@ Section "Uninstall"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\Uninstall.exe"
-  ; A session that was killed leaves its desktop snapshot behind.
+  ; A session that was killed leaves its desktop snapshot behind (in the program folder when
+  ; the user has no temporary folder).
   Delete "$TEMP\Zarvo.bmp"
+  Delete "$INSTDIR\Zarvo.bmp"
   ; Not /r: files the user put in the folder (music, say) stay, and so does the folder then.
   RMDir "$INSTDIR"
 

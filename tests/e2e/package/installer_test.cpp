@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/snapshot_path.h"
 #include "common/win32_text.h"
 #include "e2e_support.h"
 #include "mirokan_version.h"
-#include "saver/host/settings.h"
-#include "saver/host/win32_profile_store.h"
+#include "saver/settings/dialog_rules.h"
 
 #include <tlhelp32.h>
 
@@ -169,6 +169,22 @@ class SavedMachineValue {
   std::optional<std::string> bytes_;
 };
 
+// A left click with the real pointer on a control of another process's window, placed where
+// the layout puts it on this screen.
+void ClickAt(HWND window, const DesignRect& control) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const DesignRect place = ScaleRect(control, 1440 / dpi);
+  POINT at{place.left + place.width / 2, place.top + place.height / 2};
+  ClientToScreen(window, &at);
+  MoveCursorTo(at.x, at.y);
+  INPUT click[2]{{.type = INPUT_MOUSE}, {.type = INPUT_MOUSE}};
+  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, click, sizeof(INPUT));
+}
+
 class Installer : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -260,7 +276,9 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
 
   {
     // The installed saver runs its installed renderer and ends by the mouse rule.
-    Process session = Process::Start(saver, L"/s", folder);
+    // Started from another folder, as the system starts it: nothing may depend on the
+    // current folder.
+    Process session = Process::Start(saver, L"/s");
     ASSERT_NE(WaitForWindow(session.Id(), nullptr, L"Zarvo_Main"), nullptr);
     const HWND tunnel = WaitForWindow(0, L"OpenGL", L"Tunnel_Velkan");
     ASSERT_NE(tunnel, nullptr);
@@ -278,32 +296,17 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
     EXPECT_EQ(code, 0u);
     KillProcessesNamed(L"Mirokan.data");
   }
-  {
-    // The settings dialog opens from the installed copy, and the settings file of that copy
-    // lives in the install folder, which the user can write.
-    Process dialog_process = Process::Start(saver, L"/c", folder);
-    const HWND dialog = WaitForWindow(dialog_process.Id(), nullptr, L"<Mirokan>");
-    ASSERT_NE(dialog, nullptr);
-    PostMessageW(dialog, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(dialog_process.WaitExit(20s));
-    win32::Win32ProfileStore store;
-    win32::Win32FileProbe probe;
-    SaveSettings(Settings{kBgmCd, 3, ""}, store, win32::WideToUtf8(folder));
-    ASSERT_TRUE(FileExistsAt(folder + L"\\Mirokan.ini"));
-    Settings loaded;
-    LoadSettings(loaded, store, probe, win32::WideToUtf8(folder));
-    EXPECT_EQ(loaded.BGMKind, kBgmCd);
-    EXPECT_EQ(loaded.BGMRepeat, 3);
-  }
-
+  // A session that was killed left its snapshot.
+  ASSERT_TRUE(WriteFileBytes(SnapshotPath(), "BM"));
   Uninstall(folder);
-  EXPECT_FALSE(FileExistsAt(folder)) << "the install folder, settings file and all, is gone";
+  EXPECT_FALSE(FileExistsAt(folder));
+  EXPECT_FALSE(FileExistsAt(SnapshotPath()));
   EXPECT_FALSE(ReadString(kUninstallKey, L"UninstallString"));
   EXPECT_FALSE(ReadString(kDesktopKey, kSaverValue)) << "our selection is undone";
   EXPECT_EQ(ReadString(kDesktopKey, kActiveValue), L"0") << "as choosing \"(None)\" leaves it";
 }
 
-TEST_F(Installer, UninstallLeavesAnotherSaverAndTheUsersFilesAlone) {
+TEST_F(Installer, ChosenFolderHoldsItsSettingsAndUninstallLeavesOthersAlone) {
   // A folder of the user's choosing, with a blank and Japanese in its name.
   const std::wstring parent = InFolder(L"ミロカン テスト");
   const std::wstring folder = parent + L"\\スクリーン セーバー";
@@ -313,9 +316,23 @@ TEST_F(Installer, UninstallLeavesAnotherSaverAndTheUsersFilesAlone) {
   ASSERT_TRUE(selected);
   EXPECT_TRUE(SamePath(*selected, folder + L"\\Mirokan.scr")) << win32::WideToUtf8(*selected);
   EXPECT_EQ(ReadString(kUninstallKey, L"InstallLocation"), folder);
+
+  // The installed copy's settings dialog reads and writes the file beside it: a file holding
+  // only the kind comes back with all three keys after "設定".
+  const std::string kind_only = "[Section]\r\nBGM\x8B\xE6\x95\xAA=1\r\n";
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\Mirokan.ini", kind_only));
+  Process dialog = Process::Start(folder + L"\\Mirokan.scr", L"/c");
+  const HWND window = WaitForWindow(dialog.Id(), nullptr, L"<Mirokan>");
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != FALSE; }));
+  ClickAt(window, dialog_layout::kSetButton);
+  ASSERT_TRUE(dialog.WaitExit(20s));
+  EXPECT_EQ(ReadFileBytes(folder + L"\\Mirokan.ini"),
+            kind_only + "BGM\xD8\xCB\xDF\xB0\xC4=0\r\nBGM\xCC\xA7\xB2\xD9=\r\n");
+
   Uninstall(folder);
   EXPECT_FALSE(ReadString(kDesktopKey, kSaverValue)) << "the selection read back in any form";
-  EXPECT_FALSE(FileExistsAt(folder));
+  EXPECT_FALSE(FileExistsAt(folder)) << "the install folder, settings file and all, is gone";
 
   // Installed again; the user then picks another saver and keeps a song in the folder.
   Install(L"/S /D=" + folder);
