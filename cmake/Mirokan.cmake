@@ -3,7 +3,11 @@
 # Flags for our own targets only (third-party code such as GoogleTest keeps its own).
 add_library(mirokan_options INTERFACE)
 target_compile_options(mirokan_options INTERFACE -Wall -Wextra -Werror -Wno-missing-field-initializers)
-target_include_directories(mirokan_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_include_directories(mirokan_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
+
+# The one version number (project() in the top CMakeLists.txt), for sources and resources.
+configure_file(${PROJECT_SOURCE_DIR}/resources/mirokan_version.h.in
+               ${PROJECT_BINARY_DIR}/generated/mirokan_version.h @ONLY)
 
 if(MIROKAN_SANITIZE)
   target_compile_options(mirokan_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer

@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Runs one end-to-end test program under Wine in a fresh folder of its own.
-# Usage: run_e2e.sh TEST_EXE BIN_DIR RUN_DIR [gtest arguments...]
+# Usage: run_e2e.sh TEST_EXE BIN_DIR RUN_DIR [--file PATH]... [gtest arguments...]
+# Each --file PATH is copied into the folder too.
 set -u
 exe=$1 bin=$2 run=$3
 shift 3
+files=()
+while [ "${1:-}" = --file ]; do
+  files+=("$2")
+  shift 2
+done
 here=$(cd "$(dirname "$0")" && pwd)
 : "${MIROKAN_WINEPREFIX:=$(cd "$bin/.." && pwd)/wineprefix}"
 . "$here/wine_env.sh"
@@ -13,6 +19,9 @@ mkdir -p "$run"
 cp "$exe" "$run/"
 for program in Mirokan.scr Mirokan.data; do
   [ -f "$bin/$program" ] && cp "$bin/$program" "$run/"
+done
+for file in ${files[@]+"${files[@]}"}; do
+  cp "$file" "$run/" || exit 1
 done
 
 trap mirokan_wine_down EXIT

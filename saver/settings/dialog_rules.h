@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "mirokan_version.h"
 #include "saver/controls/button_faces.h"
 #include "saver/host/settings.h"
 
@@ -38,7 +39,7 @@ void SaveDialogSettings(Settings& settings, std::string_view repeat_text, Profil
                         std::string_view program_folder);
 
 inline constexpr char kBannerText[] = "https://mirokan.example.org/";
-inline constexpr wchar_t kCreditLine[] = L"Designed by Mirokan developers  Ver.1.0.0";
+inline constexpr wchar_t kCreditLine[] = L"Designed by Mirokan developers  Ver." MIROKAN_VERSION_TEXT;
 
 // A control's place in pixels at 96 dpi (15 twips per pixel), relative to its parent.
 struct DesignRect {

@@ -1,0 +1,299 @@
+// The per-user installer, run silently as a scripted install would: what it puts on the
+// system, the installed saver at work, and what its uninstaller takes away again. Every test
+// leaves the prefix's screen-saver selection as it found it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "common/snapshot_path.h"
+#include "common/win32_text.h"
+#include "e2e_support.h"
+#include "mirokan_version.h"
+#include "saver/settings/dialog_rules.h"
+
+#include <tlhelp32.h>
+
+namespace mirokan {
+namespace {
+
+using namespace e2e;
+
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Mirokan";
+const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+const wchar_t kSaverValue[] = L"SCRNSAVE.EXE";
+const wchar_t kActiveValue[] = L"ScreenSaveActive";
+const wchar_t kOtherSaver[] = L"C:\\windows\\system32\\other.scr";
+const std::wstring kVersion = L"" MIROKAN_VERSION_TEXT;
+
+std::optional<std::wstring> ReadString(const wchar_t* key, const wchar_t* name) {
+  wchar_t value[1024] = {};
+  DWORD size = sizeof(value);
+  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(value);
+}
+
+// A string value, or its absence.
+void WriteString(const wchar_t* key, const wchar_t* name,
+                 const std::optional<std::wstring>& value) {
+  if (value) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, value->c_str(),
+                    static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+  } else {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, key, name);
+  }
+}
+
+// The long form of a path, so a short 8.3 form compares equal; the text itself when the file
+// is gone.
+std::wstring LongPath(const std::wstring& path) {
+  wchar_t buffer[MAX_PATH * 2] = {};
+  const DWORD length = GetLongPathNameW(path.c_str(), buffer, MAX_PATH * 2);
+  return length == 0 || length >= MAX_PATH * 2 ? path : std::wstring(buffer, length);
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return _wcsicmp(LongPath(a).c_str(), LongPath(b).c_str()) == 0;
+}
+
+// The FileVersion text of the programs' Japanese/Unicode version block.
+std::wstring FileVersionOf(const std::wstring& path) {
+  std::string data(GetFileVersionInfoSizeW(path.c_str(), nullptr), '\0');
+  wchar_t* text = nullptr;
+  UINT length = 0;
+  if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, data.size(), data.data()) ||
+      !VerQueryValueW(data.data(), L"\\StringFileInfo\\041104B0\\FileVersion",
+                      reinterpret_cast<void**>(&text), &length)) {
+    return L"";
+  }
+  return text;
+}
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
+  return std::wstring(value, length < MAX_PATH ? length : 0);
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool ProcessRunning(const wchar_t* name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry)) {
+    found = _wcsicmp(entry.szExeFile, name) == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+// The uninstaller runs from a copy, "Un.exe" in a "~nsu*.tmp" folder of the temporary
+// folder, which it can only mark for deletion at the next start of the system. Removed here,
+// marks and all (the prefix has no other), so the prefix stays as it was.
+void RemoveUninstallerCopies() {
+  const std::wstring temp = Environment(L"TEMP");
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((temp + L"\\~nsu*.tmp").c_str(), &found);
+  for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+    const std::wstring folder = temp + L"\\" + found.cFileName;
+    DeleteFileW((folder + L"\\Un.exe").c_str());
+    RemoveDirectoryW(folder.c_str());
+  }
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
+                     L"PendingFileRenameOperations");
+}
+
+// A left click with the real pointer on a control of another process's window, placed where
+// the layout puts it on this screen.
+void ClickAt(HWND window, const DesignRect& control) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const DesignRect place = ScaleRect(control, 1440 / dpi);
+  POINT at{place.left + place.width / 2, place.top + place.height / 2};
+  ClientToScreen(window, &at);
+  MoveCursorTo(at.x, at.y);
+  INPUT click[2]{{.type = INPUT_MOUSE}, {.type = INPUT_MOUSE}};
+  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, click, sizeof(INPUT));
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!RunningUnderWine()) GTEST_SKIP() << "installs for the current user: Wine prefix only";
+    RemoveLeftovers();
+    saved_saver_ = ReadString(kDesktopKey, kSaverValue);
+    saved_active_ = ReadString(kDesktopKey, kActiveValue);
+    had_programs_folder_ = FileExistsAt(ProgramsFolder());
+    WriteString(kDesktopKey, kSaverValue, std::nullopt);
+    WriteString(kDesktopKey, kActiveValue, L"0");
+  }
+
+  void TearDown() override {
+    if (!RunningUnderWine()) return;
+    RemoveLeftovers();
+    WriteString(kDesktopKey, kSaverValue, saved_saver_);
+    WriteString(kDesktopKey, kActiveValue, saved_active_);
+    // The user's programs folder is shared with other programs, so the uninstaller keeps it.
+    if (!had_programs_folder_) RemoveDirectoryW(ProgramsFolder().c_str());
+  }
+
+  static std::wstring ProgramsFolder() { return Environment(L"LOCALAPPDATA") + L"\\Programs"; }
+
+  static void Install(const std::wstring& arguments) {
+    Process setup = Process::Start(InFolder(L"Mirokan-" + kVersion + L"-setup.exe"), arguments);
+    ASSERT_TRUE(setup.Started());
+    DWORD code = 99;
+    ASSERT_TRUE(setup.WaitExit(60s, &code)) << "the silent install asked something";
+    ASSERT_EQ(code, 0u);
+  }
+
+  // As Apps & features would: the registered uninstaller, silently. It hands over to a copy
+  // of itself and returns at once, so this waits for the copy to finish.
+  static void Uninstall(const std::wstring& folder) {
+    Process uninstaller = Process::Start(folder + L"\\Uninstall.exe", L"/S", folder);
+    ASSERT_TRUE(uninstaller.Started());
+    ASSERT_TRUE(uninstaller.WaitExit(60s));
+    // The copy is running by the time the original has ended.
+    ASSERT_TRUE(WaitUntil([] { return !ProcessRunning(L"Un.exe"); }, 60s));
+    RemoveUninstallerCopies();
+  }
+
+  // What a test that stopped half-way, or a failed uninstall, left behind: uninstalled where
+  // the uninstaller is still there, the entry removed in any case, so the next run starts
+  // clean.
+  static void RemoveLeftovers() {
+    const auto folder = ReadString(kUninstallKey, L"InstallLocation");
+    if (!folder) return;
+    if (FileExistsAt(*folder + L"\\Uninstall.exe")) Uninstall(*folder);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+  }
+
+  std::optional<std::wstring> saved_saver_;
+  std::optional<std::wstring> saved_active_;
+  bool had_programs_folder_ = false;
+};
+
+TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
+  MoveCursorTo(300, 300);
+  Install(L"/S");
+  const std::wstring folder = ProgramsFolder() + L"\\Mirokan";
+  const std::wstring saver = folder + L"\\Mirokan.scr";
+
+  EXPECT_EQ(FilesIn(folder),
+            (std::vector<std::wstring>{L"LICENSE.txt", L"Mirokan.data", L"Mirokan.scr",
+                                       L"README.txt", L"Uninstall.exe"}));
+  for (const wchar_t* program : {L"Mirokan.scr", L"Mirokan.data"}) {
+    EXPECT_EQ(ReadFileBytes(folder + L"\\" + program), ReadFileBytes(InFolder(program)))
+        << "the installed " << win32::WideToUtf8(program) << " is not the one built";
+    EXPECT_EQ(FileVersionOf(folder + L"\\" + program), kVersion);
+  }
+
+  const auto selected = ReadString(kDesktopKey, kSaverValue);
+  ASSERT_TRUE(selected);
+  EXPECT_TRUE(SamePath(*selected, saver)) << win32::WideToUtf8(*selected);
+  EXPECT_EQ(ReadString(kDesktopKey, kActiveValue), L"1");
+
+  EXPECT_EQ(ReadString(kUninstallKey, L"DisplayName"), L"Mirokan");
+  EXPECT_EQ(ReadString(kUninstallKey, L"DisplayVersion"), kVersion);
+  EXPECT_EQ(ReadString(kUninstallKey, L"Publisher"), L"Mirokan developers");
+  EXPECT_EQ(ReadString(kUninstallKey, L"DisplayIcon"), saver);
+  EXPECT_EQ(ReadString(kUninstallKey, L"UninstallString"), L"\"" + folder + L"\\Uninstall.exe\"");
+  const DWORD programs_kb = static_cast<DWORD>(
+      (ReadFileBytes(saver).size() + ReadFileBytes(folder + L"\\Mirokan.data").size()) / 1024);
+  DWORD size_kb = 0, size = sizeof(size_kb);
+  RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr,
+               &size_kb, &size);
+  EXPECT_GE(size_kb, programs_kb);
+
+  {
+    // The installed saver runs its installed renderer and ends by the mouse rule.
+    // Started from another folder, as the system starts it: nothing may depend on the
+    // current folder.
+    Process session = Process::Start(saver, L"/s");
+    ASSERT_NE(WaitForWindow(session.Id(), nullptr, L"Zarvo_Main"), nullptr);
+    EXPECT_NE(WaitForWindow(0, L"OpenGL", L"Tunnel_Velkan"), nullptr)
+        << "the installed saver starts the renderer beside it";
+    MoveCursorTo(340, 340);
+    DWORD code = 99;
+    ASSERT_TRUE(session.WaitExit(20s, &code));
+    EXPECT_EQ(code, 0u);
+    KillProcessesNamed(L"Mirokan.data");
+  }
+  // A session that was killed left its snapshot.
+  ASSERT_TRUE(WriteFileBytes(SnapshotPath(), "BM"));
+  Uninstall(folder);
+  EXPECT_FALSE(FileExistsAt(folder));
+  EXPECT_FALSE(FileExistsAt(SnapshotPath()));
+  EXPECT_FALSE(ReadString(kUninstallKey, L"UninstallString"));
+  EXPECT_FALSE(ReadString(kDesktopKey, kSaverValue)) << "our selection is undone";
+  EXPECT_EQ(ReadString(kDesktopKey, kActiveValue), L"0") << "as choosing \"(None)\" leaves it";
+}
+
+TEST_F(Installer, ChosenFolderHoldsItsSettingsAndUninstallLeavesOthersAlone) {
+  // A folder of the user's choosing, with a blank and Japanese in its name.
+  const std::wstring parent = InFolder(L"ミロカン テスト");
+  const std::wstring folder = parent + L"\\スクリーン セーバー";
+  Install(L"/S /D=" + folder);
+  ASSERT_TRUE(FileExistsAt(folder + L"\\Mirokan.scr"));
+  const auto selected = ReadString(kDesktopKey, kSaverValue);
+  ASSERT_TRUE(selected);
+  EXPECT_TRUE(SamePath(*selected, folder + L"\\Mirokan.scr")) << win32::WideToUtf8(*selected);
+  EXPECT_EQ(ReadString(kUninstallKey, L"InstallLocation"), folder);
+
+  // The installed copy's settings dialog reads and writes the file beside it: a file holding
+  // only the kind comes back with all three keys after "設定".
+  const std::string kind_only = "[Section]\r\nBGM\x8B\xE6\x95\xAA=1\r\n";
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\Mirokan.ini", kind_only));
+  Process dialog = Process::Start(folder + L"\\Mirokan.scr", L"/c");
+  const HWND window = WaitForWindow(dialog.Id(), nullptr, L"<Mirokan>");
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != FALSE; }));
+  ClickAt(window, dialog_layout::kSetButton);
+  ASSERT_TRUE(dialog.WaitExit(20s));
+  EXPECT_EQ(ReadFileBytes(folder + L"\\Mirokan.ini"),
+            kind_only + "BGM\xD8\xCB\xDF\xB0\xC4=0\r\nBGM\xCC\xA7\xB2\xD9=\r\n");
+
+  Uninstall(folder);
+  EXPECT_FALSE(ReadString(kDesktopKey, kSaverValue)) << "the selection read back in any form";
+  EXPECT_FALSE(FileExistsAt(folder)) << "the install folder, settings file and all, is gone";
+
+  // Installed again; the user then picks another saver and keeps a song in the folder.
+  Install(L"/S /D=" + folder);
+  WriteString(kDesktopKey, kSaverValue, kOtherSaver);
+  const std::wstring song = folder + L"\\曲.mp3";
+  ASSERT_TRUE(WriteFileBytes(song, "ID3"));
+  Uninstall(folder);
+  EXPECT_EQ(ReadString(kDesktopKey, kSaverValue), kOtherSaver);
+  EXPECT_EQ(ReadString(kDesktopKey, kActiveValue), L"1");
+  EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"曲.mp3"});
+  EXPECT_FALSE(ReadString(kUninstallKey, L"DisplayName"));
+  DeleteFileW(song.c_str());
+  RemoveDirectoryW(folder.c_str());
+  RemoveDirectoryW(parent.c_str());
+}
+
+}  // namespace
+}  // namespace mirokan
