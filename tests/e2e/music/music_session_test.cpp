@@ -92,6 +92,25 @@ TEST_F(MusicSession, AnMp3UnderALongJapanesePathPlaysAndStops) {
   EXPECT_EQ(Count(trace, "\"close MP3Play\""), 1) << trace;
 }
 
+// Without a sound device (as here) the start asks for one and plays nothing; the end stops
+// the sound all the same.
+TEST_F(MusicSession, AWavAsksForADeviceAndTheEndStopsTheSound) {
+  const std::wstring music = InFolder(L"曲.WAV");
+  ASSERT_TRUE(WriteFileBytes(music, "RIFF"));
+  win32::Win32ProfileStore store;
+  SaveSettings(Settings{kBgmFile, 0, win32::WideToUtf8(music)}, store,
+               win32::WideToUtf8(TestFolder()));
+  MoveCursorTo(200, 200);
+  const WineTrace wine_trace;
+  Process saver = StartTraced(InFolder(L"Mirokan.scr"), L"/s", L"+winmm");
+  ASSERT_NE(WaitForWindow(saver.Id(), nullptr, L"Zarvo_Main"), nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return Count(wine_trace.Text(), "waveOutGetNumDevs") > 0; }));
+  MoveCursorTo(400, 400);
+  ASSERT_TRUE(saver.WaitExit(20s));
+  KillProcessesNamed(L"Mirokan.data");
+  EXPECT_EQ(Count(wine_trace.Text(), "PlaySound pszSound='0000000000000000'"), 1);
+}
+
 TEST_F(MusicSession, AnOtherEndingPlaysNothing) {
   const std::wstring music = InFolder(L"tune.ogg");
   ASSERT_TRUE(WriteFileBytes(music, "OggS"));
