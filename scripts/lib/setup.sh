@@ -32,7 +32,7 @@ mirokan_report_failure() {
     "$MIROKAN_STEP" "$2" "$1" "$3" "$4" >&2
 }
 set -o errtrace
-trap 'mirokan_report_failure $? "$BASH_COMMAND" "${BASH_SOURCE[0]##*/}" "$LINENO"' ERR
+trap 'mirokan_report_failure $? "$BASH_COMMAND" "$(basename "${BASH_SOURCE[0]:-$0}")" "$LINENO"' ERR
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then

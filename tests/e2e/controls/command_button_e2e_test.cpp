@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <tuple>
 
 #include "common/win32_handles.h"
 #include "e2e_support.h"
@@ -152,6 +153,56 @@ TEST_F(CommandButtonTest, RoundedFrameAroundTheGradientInvertedWhileHovered) {
   HoverTick();  // one tick is enough to notice it left
   EXPECT_EQ(State(), 1);
   expect_face(ButtonFace::Normal, Gradient::Plain);
+}
+
+// Where the caption shows: the pixels that differ from the bare face, and how many of them
+// have exactly the caption's colour.
+struct CaptionPixels {
+  int left = kWidth, top = kHeight, right = -1, bottom = -1;
+  int in_colour = 0;
+};
+
+CaptionPixels FindCaption(HWND window, ButtonFace face, COLORREF colour) {
+  const RgbImage actual = Capture(window);
+  const RgbImage bare = ComposeFace(face, Gradient::Plain, kWidth, kHeight);
+  CaptionPixels found;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const Rgb pixel = actual.At(x, y);
+      if (Near(pixel, bare.At(x, y))) continue;
+      found.left = std::min(found.left, x), found.right = std::max(found.right, x);
+      found.top = std::min(found.top, y), found.bottom = std::max(found.bottom, y);
+      found.in_colour += RGB(pixel.r, pixel.g, pixel.b) == colour;
+    }
+  }
+  return found;
+}
+
+TEST_F(CommandButtonTest, CaptionCentredInItsFontAndColourAndGreyedWhenDisabled) {
+  button_->SetFontColour(RGB(255, 0, 0));
+  button_->SetCaption("HH");
+  int heights[2] = {};
+  for (const int points : {14, 9}) {
+    button_->SetFont(ButtonFont{.name = "Tahoma", .size_points = static_cast<double>(points)});
+    DrainQueue();
+    const CaptionPixels red = FindCaption(button_->Window(), ButtonFace::Normal, RGB(255, 0, 0));
+    EXPECT_GE(red.in_colour, 20) << points;
+    EXPECT_LE(std::abs(red.left + red.right - (kWidth - 1)), 2) << "centred across";
+    heights[points == 9] = red.bottom - red.top;
+  }
+  EXPECT_GT(heights[0], heights[1] + 3) << "the font's size is used";
+
+  // The 9-point label stands 20 twips above the middle; its capitals stand above its
+  // baseline, so they are centred a little higher still.
+  const CaptionPixels red = FindCaption(button_->Window(), ButtonFace::Normal, RGB(255, 0, 0));
+  EXPECT_NEAR(red.top + red.bottom, kHeight - 4, 2);
+  button_->SetEnabled(false);
+  DrainQueue();
+  const CaptionPixels grey =
+      FindCaption(button_->Window(), ButtonFace::Disable, GetSysColor(COLOR_GRAYTEXT));
+  EXPECT_EQ(grey.in_colour, red.in_colour);
+  EXPECT_EQ(std::tie(grey.left, grey.top, grey.right, grey.bottom),
+            std::tie(red.left, red.top, red.right, red.bottom));
 }
 
 TEST_F(CommandButtonTest, RealInputClicksOnlyOnAReleaseOverTheButton) {

@@ -18,39 +18,44 @@ int Count(const std::string& text, const std::string& what) {
   return count;
 }
 
-Process StartTracedSaver(const std::wstring& arguments) {
-  return StartTraced(InFolder(L"Mirokan.scr"), arguments, L"+mci");
-}
-
+// A saver session with these music settings (written through the real profile functions),
+// traced on Wine's `channels`; the test ends it with EndSession.
 class MusicSession : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!RunningUnderWine()) GTEST_SKIP() << "reads Wine's MCI trace";
+    if (!RunningUnderWine()) GTEST_SKIP() << "reads Wine's traces";
   }
+  void StartSession(const Settings& settings, const wchar_t* channels = L"+mci") {
+    win32::Win32ProfileStore store;
+    SaveSettings(settings, store, win32::WideToUtf8(TestFolder()));
+    MoveCursorTo(200, 200);
+    trace_ = WineTrace();
+    saver_ = StartTraced(InFolder(L"Mirokan.scr"), L"/s", channels);
+    ASSERT_NE(WaitForWindow(saver_.Id(), nullptr, L"Zarvo_Main"), nullptr);
+  }
+  // Moves the mouse far enough; returns the whole trace of the session.
+  std::string EndSession() {
+    MoveCursorTo(400, 400);
+    EXPECT_TRUE(saver_.WaitExit(20s)) << "the session did not end";
+    KillProcessesNamed(L"Mirokan.data");
+    return trace_.Text();
+  }
+  bool Traced(const std::string& what, std::chrono::milliseconds deadline = 20s) const {
+    return WaitUntil([&] { return trace_.Text().find(what) != std::string::npos; }, deadline);
+  }
+
+  WineTrace trace_;
+  Process saver_;
 };
 
 TEST_F(MusicSession, NoCdDriveSwitchesTheWatchOffAndTheEndSendsNothing) {
-  win32::Win32ProfileStore store;
-  SaveSettings(Settings{kBgmCd, 0, ""}, store, win32::WideToUtf8(TestFolder()));
-  MoveCursorTo(200, 200);
-  const WineTrace wine_trace;
-  Process saver = StartTracedSaver(L"/s");
-  ASSERT_TRUE(saver.Started());
+  StartSession(Settings{kBgmCd, 0, ""});
   // The first CD watch tick comes 200 ms after the start; give it many more.
-  ASSERT_TRUE(WaitUntil([&] {
-    return wine_trace.Text().find("status cdaudio current track") != std::string::npos;
-  })) << wine_trace.Text();
+  ASSERT_TRUE(Traced("status cdaudio current track"));
   // A few more ticks: a switched-off watch sends nothing more.
   EXPECT_FALSE(
-      WaitUntil([&] { return Count(wine_trace.Text(), "status cdaudio current track") > 1; }, 1s));
-
-  MoveCursorTo(400, 400);
-  ASSERT_TRUE(saver.WaitExit(20s))
-      << "cursor at " << CursorPos().x << "," << CursorPos().y << " session window "
-      << (FindWindowW(nullptr, L"Zarvo_Main") != nullptr);
-  KillProcessesNamed(L"Mirokan.data");
-
-  const std::string trace = wine_trace.Text();
+      WaitUntil([&] { return Count(trace_.Text(), "status cdaudio current track") > 1; }, 1s));
+  const std::string trace = EndSession();
   EXPECT_GE(Count(trace, "\"open cdaudio\""), 1) << trace;
   EXPECT_GE(Count(trace, "\"set cdaudio time format tmsf\""), 1) << trace;
   EXPECT_EQ(Count(trace, "status cdaudio number of tracks"), 0) << trace;
@@ -71,20 +76,9 @@ TEST_F(MusicSession, AnMp3UnderALongJapanesePathPlaysAndStops) {
   }
   music += L"\\tune.mp3";
   ASSERT_TRUE(WriteFileBytes(music, "ID3"));
-  win32::Win32ProfileStore store;
-  SaveSettings(Settings{kBgmFile, 0, win32::WideToUtf8(music)}, store,
-               win32::WideToUtf8(TestFolder()));
-  MoveCursorTo(200, 200);
-  const WineTrace wine_trace;
-  Process saver = StartTracedSaver(L"/s");
-  ASSERT_TRUE(saver.Started());
-  ASSERT_TRUE(WaitUntil([&] {
-    return wine_trace.Text().find("status MP3Play mode") != std::string::npos;
-  })) << wine_trace.Text();
-  MoveCursorTo(400, 400);
-  ASSERT_TRUE(saver.WaitExit(20s));
-  KillProcessesNamed(L"Mirokan.data");
-  const std::string trace = wine_trace.Text();
+  StartSession(Settings{kBgmFile, 0, win32::WideToUtf8(music)});
+  ASSERT_TRUE(Traced("status MP3Play mode"));
+  const std::string trace = EndSession();
   // The trace shortens the open command; that it was sent at all shows the whole path was
   // read back, since a cut one names no file and leaves the session without music.
   EXPECT_EQ(Count(trace, "(L\"open \\\""), 1) << trace;
@@ -92,23 +86,22 @@ TEST_F(MusicSession, AnMp3UnderALongJapanesePathPlaysAndStops) {
   EXPECT_EQ(Count(trace, "\"close MP3Play\""), 1) << trace;
 }
 
+// Without a sound device (as here) the start asks for one and plays nothing; the end stops
+// the sound all the same.
+TEST_F(MusicSession, AWavAsksForADeviceAndTheEndStopsTheSound) {
+  const std::wstring music = InFolder(L"曲.WAV");
+  ASSERT_TRUE(WriteFileBytes(music, "RIFF"));
+  StartSession(Settings{kBgmFile, 0, win32::WideToUtf8(music)}, L"+winmm");
+  EXPECT_TRUE(Traced("waveOutGetNumDevs"));
+  EXPECT_EQ(Count(EndSession(), "PlaySound pszSound='0000000000000000'"), 1);
+}
+
 TEST_F(MusicSession, AnOtherEndingPlaysNothing) {
   const std::wstring music = InFolder(L"tune.ogg");
   ASSERT_TRUE(WriteFileBytes(music, "OggS"));
-  win32::Win32ProfileStore store;
-  SaveSettings(Settings{kBgmFile, 0, win32::WideToUtf8(music)}, store,
-               win32::WideToUtf8(TestFolder()));
-  MoveCursorTo(200, 200);
-  const WineTrace wine_trace;
-  Process saver = StartTracedSaver(L"/s");
-  ASSERT_TRUE(saver.Started());
-  ASSERT_NE(WaitForWindow(0, nullptr, L"Zarvo_Main"), nullptr);
-  EXPECT_FALSE(
-      WaitUntil([&] { return wine_trace.Text().find("MP3Play") != std::string::npos; }, 1500ms));
-  MoveCursorTo(400, 400);
-  ASSERT_TRUE(saver.WaitExit(20s));
-  KillProcessesNamed(L"Mirokan.data");
-  EXPECT_EQ(Count(wine_trace.Text(), "MP3Play"), 0);
+  StartSession(Settings{kBgmFile, 0, win32::WideToUtf8(music)});
+  EXPECT_FALSE(Traced("MP3Play", 1500ms));
+  EXPECT_EQ(Count(EndSession(), "MP3Play"), 0);
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ class RendererTest : public testing::Test {
   Process renderer_;
 };
 
-TEST_F(RendererTest, TunnelCoversTheScreenMovesAndEndsOnEscape) {
+TEST_F(RendererTest, TunnelCoversTheScreenKeepsItsTitleAndEndsOnEscapeAlone) {
   Start(Picture());
   HWND window = TunnelWindow();
   ASSERT_NE(window, nullptr);
@@ -101,6 +101,15 @@ TEST_F(RendererTest, TunnelCoversTheScreenMovesAndEndsOnEscape) {
   EXPECT_LE(rect.top, 0);
   EXPECT_GE(rect.right, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_GE(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+  // The title is put back every second.
+  SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"renamed"));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(window) == L"Tunnel_Velkan"; }, 2500ms));
+  // Other keys held, Up and Down among them, keep it running.
+  const WPARAM keys[] = {'A', VK_SPACE, VK_RETURN, VK_UP, VK_DOWN};
+  for (const WPARAM key : keys) PostMessageW(window, WM_KEYDOWN, key, 0);
+  EXPECT_TRUE(ScreenChanges() && ScreenChanges());
+  EXPECT_TRUE(renderer_.Running());
+  for (const WPARAM key : keys) PostMessageW(window, WM_KEYUP, key, 0);
   PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_EQ(ExitCode(), 0u);
 }

@@ -9,11 +9,7 @@
 namespace mirokan::e2e {
 
 std::wstring TestFolder() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
-  const auto slash = folder.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? L"." : folder.substr(0, slash);
+  return win32::ProgramFolder();
 }
 
 std::wstring InFolder(const std::wstring& name) {

@@ -49,14 +49,5 @@ TEST(NumberText, IntegerConversionsFailInsteadOfWrapping) {
   EXPECT_FALSE(RoundToInt32(2147483648.0));
 }
 
-TEST(NumberText, HashHashPattern) {
-  EXPECT_EQ(FormatHashHash(0), "");
-  EXPECT_EQ(FormatHashHash(30), "30");
-  EXPECT_EQ(FormatHashHash(7), "7");
-  EXPECT_EQ(FormatHashHash(-5), "-5");
-  EXPECT_EQ(DecimalText(0), "0");
-  EXPECT_EQ(DecimalText(-1), "-1");
-}
-
 }  // namespace
 }  // namespace mirokan

@@ -50,37 +50,6 @@ TEST(FacePictures, KeyPixels) {
             FacePicture(ButtonFace::HighLight).Pixels());
 }
 
-TEST(ComposeFace, FrameFromThePictureAroundTheGradientAtAnySize) {
-  EXPECT_EQ(GradientRow(Gradient::Plain, 0, 25), RgbOf(0xFFFFFF));
-  EXPECT_EQ(GradientRow(Gradient::Inverted, 0, 25), RgbOf(0xC6C5D7));
-  for (int f = 0; f < kButtonFaceCount; ++f) {
-    SCOPED_TRACE("face " + std::to_string(f));
-    const auto face = static_cast<ButtonFace>(f);
-    const RgbImage picture = FacePicture(face);
-    const RgbImage composed = ComposeFace(face, Gradient::Inverted, 64, 25);
-    for (int y = 0; y < 25; ++y) {
-      for (int x = 0; x < 64; ++x) {
-        const bool frame = x < 4 || y < 4 || x >= 60 || y >= 21;
-        ASSERT_EQ(composed.At(x, y),
-                  frame ? picture.At(x, y) : GradientRow(Gradient::Inverted, y, 25))
-            << x << "," << y;
-      }
-    }
-  }
-  // Larger controls stretch the edges and keep the corners.
-  const RgbImage picture = FacePicture(ButtonFace::Selected);
-  const RgbImage wide = ComposeFace(ButtonFace::Selected, Gradient::Plain, 150, 60);
-  EXPECT_EQ(wide.At(75, 2), picture.At(30, 2));
-  EXPECT_EQ(wide.At(146, 58), picture.At(60, 23));
-  // Degenerate sizes stay in bounds.
-  EXPECT_EQ(ComposeFace(ButtonFace::Normal, Gradient::Plain, 73, -1).Height(), 0);
-  EXPECT_EQ(ComposeFace(ButtonFace::Normal, Gradient::Plain, 100000, 25).Width(), 0);
-  for (const auto& [w, h] : {std::pair{1, 1}, {5, 3}, {7, 30}, {29, 7}}) {
-    const RgbImage image = ComposeFace(ButtonFace::Pressed, Gradient::Inverted, w, h);
-    EXPECT_EQ(std::pair(image.Width(), image.Height()), std::pair(w, h));
-  }
-}
-
 TEST(CaptionTop, CentresTheLabelTwentyTwipsHigh) {
   EXPECT_EQ(CaptionTop(25, 12), 6);  // (375 - 180 - 20) / 2 = 87.5 twips
   EXPECT_EQ(CaptionTop(25, 13), 5);

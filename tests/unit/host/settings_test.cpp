@@ -19,11 +19,6 @@ Settings Load(FakeProfileStore& store, FakeFileProbe& probe) {
   return settings;
 }
 
-TEST(Settings, PathJoinsFolderAndFileNameAsTheyAre) {
-  EXPECT_EQ(SettingsFilePath("C:\\Saver"), "C:\\Saver\\Mirokan.ini");
-  EXPECT_EQ(SettingsFilePath("C:\\"), "C:\\\\Mirokan.ini");  // the platform accepts it
-}
-
 TEST(Settings, MissingFileOrKeysGiveNoMusic) {
   FakeProfileStore store;
   FakeFileProbe probe;
