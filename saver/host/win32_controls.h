@@ -62,6 +62,7 @@ class WindowlessControl {
   virtual ~WindowlessControl() = default;
   virtual void Draw(HDC dc) const = 0;
   const RECT& Bounds() const { return bounds_; }
+  void Move(RECT bounds) { bounds_ = bounds; }
 
   // Any mouse button, with the point relative to the control.
   std::function<void(UINT button, POINT at)> OnMouseDown;

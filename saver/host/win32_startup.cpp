@@ -2,7 +2,6 @@
 // hands over to the preview, the settings dialog or the saver session.
 #include "saver/host/win32_startup.h"
 
-#include <cmath>
 #include <memory>
 
 #include "common/win32_text.h"
@@ -33,38 +32,12 @@ bool AnotherInstanceOnScreen() {
   return found;
 }
 
-std::optional<std::int16_t> TwipsToInt16(double twips) {
-  const double rounded = std::nearbyint(twips);
-  if (rounded < -32768.0 || rounded > 32767.0) return std::nullopt;
-  return static_cast<std::int16_t>(rounded);
-}
-
 void StartPreview(std::uint32_t parent_value) {
   HWND parent =
       reinterpret_cast<HWND>(static_cast<std::intptr_t>(static_cast<std::int32_t>(parent_value)));
   // A preview with no window to live in could never be closed by its host.
   if (!IsWindow(parent)) EndAtOnce();
-  RECT parent_rect{};
-  GetWindowRect(parent, &parent_rect);
-  const int tx = TwipsPerPixelX();
-  const int ty = TwipsPerPixelY();
-  // A parent too large for the 16-bit twips size leaves that size at 0.
-  const std::int16_t width_twips =
-      TwipsToInt16(static_cast<double>(tx) * (parent_rect.right - parent_rect.left)).value_or(0);
-  const std::int16_t height_twips =
-      TwipsToInt16(static_cast<double>(ty) * (parent_rect.bottom - parent_rect.top)).value_or(0);
-
-  PreviewForm& preview = PreviewForm::Instance();
-  preview.Load();
-  HWND form = preview.Handle();
-  if (!form) return;
-  const LONG style = GetWindowLongW(form, GWL_STYLE);
-  SetWindowLongW(form, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
-  SetParent(form, parent);
-  const int width = width_twips / tx;
-  const int height = height_twips / ty;
-  preview.Move(0, 0, width, height);
-  preview.Show(Form::ShowMode::Modeless);
+  PreviewForm::Instance().ShowIn(parent);
 }
 
 }  // namespace

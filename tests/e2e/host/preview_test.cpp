@@ -1,0 +1,168 @@
+// The preview form in this process (Wine gives a child window of another process no drawing
+// surface, so its pixels are read here): the still at its own size from the top-left corner,
+// black beyond it, repainted from the persistent image, and the same still in Mirokan.scr.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "common/win32_handles.h"
+#include "e2e_support.h"
+#include "saver/host/win32_preview_form.h"
+
+namespace mirokan::win32 {
+namespace {
+
+using namespace e2e;
+
+struct Pixels {
+  int width = 0;
+  int height = 0;
+  std::vector<COLORREF> at;  // rows top-down
+  COLORREF At(int x, int y) const { return at[static_cast<std::size_t>(y) * width + x]; }
+};
+
+// The picture of a DC's area, as 32-bit rows read back through a DIB section.
+Pixels Capture(HDC source, int left, int top, int width, int height) {
+  Pixels pixels{width, height, std::vector<COLORREF>(static_cast<std::size_t>(width) * height)};
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  UniqueMemoryDc dc(CreateCompatibleDC(source));
+  UniqueBitmap bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap) return pixels;
+  {
+    SelectGuard select(dc.Get(), bitmap.Get());
+    BitBlt(dc.Get(), 0, 0, width, height, source, left, top, SRCCOPY);
+    GdiFlush();
+  }
+  const auto* quad = static_cast<const RGBQUAD*>(bits);
+  for (std::size_t i = 0; i < pixels.at.size(); ++i) {
+    pixels.at[i] = RGB(quad[i].rgbRed, quad[i].rgbGreen, quad[i].rgbBlue);
+  }
+  return pixels;
+}
+
+Pixels PictureOf(HBITMAP picture) {
+  BITMAP info{};
+  if (!picture || !GetObjectW(picture, sizeof(info), &info)) return {};
+  UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  SelectGuard select(dc.Get(), picture);
+  return Capture(dc.Get(), 0, 0, info.bmWidth, info.bmHeight);
+}
+
+// What the screen shows of a window's client area.
+Pixels OnScreen(HWND window) {
+  RECT area{};
+  GetClientRect(window, &area);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  WindowDc screen(nullptr);
+  return Capture(screen.Get(), origin.x, origin.y, area.right, area.bottom);
+}
+
+// The still where it fits, from the top-left corner, and black beyond.
+int PixelsOffTheStill(const Pixels& shown, const Pixels& still) {
+  int wrong = 0;
+  for (int y = 0; y < shown.height; ++y) {
+    for (int x = 0; x < shown.width; ++x) {
+      const bool inside = x < still.width && y < still.height;
+      wrong += shown.At(x, y) != (inside ? still.At(x, y) : RGB(0, 0, 0));
+    }
+  }
+  return wrong;
+}
+
+void Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message != WM_QUIT) DispatchMessageW(&message);
+  }
+}
+
+// A borderless window standing in for the Display control panel's preview monitor; grey,
+// so any of it the preview leaves uncovered shows.
+HWND MakeHost(int width, int height) {
+  static const bool registered = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = L"MirokanPreviewTestHost";
+    return RegisterClassW(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  HWND host = CreateWindowExW(0, L"MirokanPreviewTestHost", L"", WS_POPUP | WS_VISIBLE, 40, 40,
+                              width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  UpdateWindow(host);
+  return host;
+}
+
+TEST(Preview, ShowsTheStillUnscaledFromTheTopLeftAndRepaintsIt) {
+  UniqueBitmap own(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), kPreviewStill,
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  const Pixels still = PictureOf(own.Get());
+  ASSERT_EQ(still.width, 152);
+  ASSERT_EQ(still.height, 112);
+  EXPECT_NE(std::count(still.at.begin(), still.at.end(), still.at[0]), 152 * 112)
+      << "a uniform still is no tunnel";
+
+  for (const SIZE area : {SIZE{152, 112}, SIZE{300, 220}, SIZE{100, 80}}) {
+    SCOPED_TRACE(testing::Message() << area.cx << " x " << area.cy);
+    HWND host = MakeHost(area.cx, area.cy);
+    ASSERT_NE(host, nullptr);
+    PreviewForm& preview = PreviewForm::Instance();
+    preview.ShowIn(host);
+    ASSERT_TRUE(preview.Loaded());
+    EXPECT_EQ(GetParent(preview.Handle()), host);
+    const RECT& bounds = preview.Img_Prev().Bounds();
+    EXPECT_EQ(bounds.right - bounds.left, area.cx);
+    EXPECT_EQ(bounds.bottom - bounds.top, area.cy);
+
+    int wrong = -1;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          Pump();
+          return (wrong = PixelsOffTheStill(OnScreen(host), still)) == 0;
+        },
+        5s))
+        << wrong << " pixels differ";
+
+    // Scribbled over, then invalidated as an uncovering does: it paints the still again.
+    {
+      WindowDc dc(preview.Handle());
+      RECT all{0, 0, area.cx, area.cy};
+      FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    RedrawWindow(host, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          Pump();
+          return (wrong = PixelsOffTheStill(OnScreen(host), still)) == 0;
+        },
+        5s))
+        << wrong << " pixels differ after the repaint";
+
+    DestroyWindow(host);  // the preview goes with its host
+    Pump();
+    EXPECT_FALSE(preview.Loaded());
+  }
+}
+
+TEST(Preview, TheSaverCarriesTheSameStill) {
+  HMODULE saver = LoadLibraryExW(InFolder(L"Mirokan.scr").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(saver, nullptr);
+  UniqueBitmap theirs(static_cast<HBITMAP>(
+      LoadImageW(saver, kPreviewStill, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  UniqueBitmap own(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), kPreviewStill,
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  const Pixels in_saver = PictureOf(theirs.Get());
+  const Pixels expected = PictureOf(own.Get());
+  FreeLibrary(saver);
+  ASSERT_EQ(in_saver.width, 152);
+  EXPECT_EQ(in_saver.at, expected.at);
+}
+
+}  // namespace
+}  // namespace mirokan::win32

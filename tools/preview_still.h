@@ -1,0 +1,40 @@
+// The preview's still picture: the tunnel scene flying through a sample desktop, drawn
+// offscreen with Mesa and reduced to the size of the Display control panel's little monitor.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mirokan::still {
+
+inline constexpr int kStillWidth = 152;
+inline constexpr int kStillHeight = 112;
+// Each pixel of the still averages 4 × 4 rendered pixels, so the thin far rings stay smooth.
+inline constexpr int kSupersample = 4;
+// Frames searched for the one to keep: the first ten seconds of a run at 60 frames a second.
+inline constexpr int kFramesSearched = 600;
+
+// Top-down rows of blue, green, red, each row 3 × width bytes without padding.
+struct BgrPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> bgr;
+};
+
+// A recognisable desktop: a blue-to-amber backdrop, icons, two windows and a task bar.
+BgrPicture DrawSampleDesktop();
+
+// The frame (1-based, counted as the renderer counts them with no key pressed) at which the
+// far end has swung farthest off the axis while it is still in sight along the tube.
+struct FrameChoice {
+  int frame = 0;
+  double bend = 0;  // distance of the far end's centre from the axis, in tunnel units
+};
+FrameChoice ChooseFrame();
+
+// Renders the still and returns it as an uncompressed 24-bit bitmap file; on failure an
+// empty file and `error` says why.
+std::vector<std::uint8_t> RenderStill(std::string& error);
+
+}  // namespace mirokan::still
