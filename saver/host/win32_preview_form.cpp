@@ -1,7 +1,6 @@
-// The preview form. Its only drawing is the still, copied into the persistent image
-// whenever the form or its image control changes size, so an uncovered preview repaints from
-// that image. The program ends when the form goes, whether closed or destroyed with the
-// host's window.
+// The preview form. Its only drawing is the still, copied into the persistent image when
+// Img_Prev is placed, so an uncovered preview repaints from that image. The program ends
+// when the form goes, whether closed or destroyed with the host's window.
 #include "saver/host/win32_preview_form.h"
 
 #include "common/number_text.h"
@@ -57,18 +56,6 @@ void PreviewForm::ShowIn(HWND parent) {
 
 void PreviewForm::PlaceImage(RECT bounds) {
   img_prev_.Move(bounds);
-  Redraw();
-}
-
-void PreviewForm::Form_Load() {
-  Redraw();
-}
-
-void PreviewForm::Form_Resize() {
-  Redraw();
-}
-
-void PreviewForm::Redraw() {
   // The picture is never scaled: black shows beyond it, and a smaller area cuts it off.
   Image().Resize(ClientWidth(), ClientHeight());
   Image().Fill(RGB(0, 0, 0));

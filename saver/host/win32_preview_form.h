@@ -21,16 +21,14 @@ class PreviewForm final : public Form {
   // window (through the 16-bit twips sizes), places Img_Prev over it and shows it.
   void ShowIn(HWND parent);
 
-  // Places Img_Prev (pixels) and redraws the form's persistent image with it.
+  // Places Img_Prev (pixels) and redraws the form's persistent image, at the form's size,
+  // with it.
   void PlaceImage(RECT bounds);
   const ImageControl& Img_Prev() const { return img_prev_; }
 
  private:
   PreviewForm();
-  void Form_Load() override;
-  void Form_Resize() override;
   void Form_Unload() override;
-  void Redraw();
 
   UniqueBitmap still_;
   ImageControl img_prev_;
