@@ -61,12 +61,13 @@ Pixels OnScreen(HWND window) {
   return Capture(screen.Get(), origin.x, origin.y, area.right, area.bottom);
 }
 
-// The still where it fits, from the top-left corner, and black beyond.
-int PixelsOffTheStill(const Pixels& shown, const Pixels& still) {
+// The still where it fits in the image control, from the top-left corner, and black beyond.
+int PixelsOffTheStill(const Pixels& shown, const Pixels& still, const RECT& control) {
   int wrong = 0;
   for (int y = 0; y < shown.height; ++y) {
     for (int x = 0; x < shown.width; ++x) {
-      const bool inside = x < still.width && y < still.height;
+      const bool inside = x < std::min<int>(still.width, control.right) &&
+                          y < std::min<int>(still.height, control.bottom);
       wrong += shown.At(x, y) != (inside ? still.At(x, y) : RGB(0, 0, 0));
     }
   }
@@ -120,13 +121,11 @@ TEST(Preview, ShowsTheStillUnscaledFromTheTopLeftAndRepaintsIt) {
     EXPECT_EQ(bounds.bottom - bounds.top, area.cy);
 
     int wrong = -1;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-          Pump();
-          return (wrong = PixelsOffTheStill(OnScreen(host), still)) == 0;
-        },
-        5s))
-        << wrong << " pixels differ";
+    const auto shows_still = [&] {
+      Pump();
+      return (wrong = PixelsOffTheStill(OnScreen(host), still, bounds)) == 0;
+    };
+    EXPECT_TRUE(WaitUntil(shows_still, 5s)) << wrong << " pixels differ";
 
     // Scribbled over, then invalidated as an uncovering does: it paints the still again.
     {
@@ -135,13 +134,11 @@ TEST(Preview, ShowsTheStillUnscaledFromTheTopLeftAndRepaintsIt) {
       FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     }
     RedrawWindow(host, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-          Pump();
-          return (wrong = PixelsOffTheStill(OnScreen(host), still)) == 0;
-        },
-        5s))
-        << wrong << " pixels differ after the repaint";
+    EXPECT_TRUE(WaitUntil(shows_still, 5s)) << wrong << " pixels differ after the repaint";
+
+    // An image control smaller than the form: the form's black shows beyond it.
+    preview.PlaceImage(RECT{0, 0, 60, 40});
+    EXPECT_TRUE(WaitUntil(shows_still, 5s)) << wrong << " pixels differ in a 60 x 40 control";
 
     DestroyWindow(host);  // the preview goes with its host
     Pump();
