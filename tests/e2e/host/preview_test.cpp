@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "common/win32_handles.h"
@@ -99,7 +100,13 @@ HWND MakeHost(int width, int height) {
   return host;
 }
 
+// Also run on a 144-dpi screen (the runner's MIROKAN_E2E_LOGPIXELS), where the host's pixel
+// size goes through 10 twips to the pixel instead of 15.
 TEST(Preview, ShowsTheStillUnscaledFromTheTopLeftAndRepaintsIt) {
+  if (const char* dpi = std::getenv("MIROKAN_E2E_LOGPIXELS")) {
+    WindowDc screen(nullptr);
+    ASSERT_EQ(GetDeviceCaps(screen.Get(), LOGPIXELSX), std::atoi(dpi));
+  }
   UniqueBitmap own(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), kPreviewStill,
                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   const Pixels still = PictureOf(own.Get());
