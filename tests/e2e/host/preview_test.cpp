@@ -1,6 +1,7 @@
 // The preview form in this process (Wine gives a child window of another process no drawing
 // surface, so its pixels are read here): the still at its own size from the top-left corner,
-// black beyond it, repainted from the persistent image, and the same still in Mirokan.scr.
+// black beyond it, repainted from the persistent image, and the same still in Mirokan.scr;
+// across processes, how a closed preview ends.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -151,6 +152,38 @@ TEST(Preview, ShowsTheStillUnscaledFromTheTopLeftAndRepaintsIt) {
     Pump();
     EXPECT_FALSE(preview.Loaded());
   }
+}
+
+// Across processes, from a Japanese-named folder without the renderer or a settings file:
+// a close request ends the preview's program and nothing of the host.
+TEST(Preview, AClosedPreviewEndsItsProgramAndLeavesTheHost) {
+  const std::wstring folder = InFolder(L"プレビュー 試験");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring program = folder + L"\\Mirokan.scr";
+  ASSERT_TRUE(CopyFileW(InFolder(L"Mirokan.scr").c_str(), program.c_str(), FALSE));
+  HWND host = MakeHost(152, 112);
+  Process saver = Process::Start(
+      program, L"/p " + std::to_wstring(static_cast<unsigned>(reinterpret_cast<UINT_PTR>(host))),
+      folder);
+  HWND preview = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    Pump();
+    preview = FindWindowExW(host, nullptr, nullptr, L"Preview Window");
+    return preview != nullptr && IsWindowVisible(preview);
+  }));
+
+  PostMessageW(preview, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] {
+    Pump();
+    return !saver.Running();
+  }));
+  DWORD code = 99;
+  ASSERT_TRUE(saver.WaitExit(1s, &code));
+  EXPECT_EQ(code, 0u);
+  Pump();
+  EXPECT_TRUE(IsWindow(host)) << "the host's window was closed too";
+  EXPECT_FALSE(FileExistsAt(folder + L"\\Mirokan.ini"));
+  DestroyWindow(host);
 }
 
 TEST(Preview, TheSaverCarriesTheSameStill) {
