@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
+#include <utility>
+#include <vector>
 
 #include "egl_offscreen.h"
 #include "renderer/bitmap_reader.h"
@@ -18,6 +21,13 @@ constexpr int kDesktopHeight = 640;
 constexpr double kEyeDistance = 4.2;  // the scene's shift of the tunnel away from the eye
 
 using Rgb = std::array<int, 3>;
+
+// Top-down rows of blue, green, red, each row 3 × width bytes without padding.
+struct BgrPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> bgr;
+};
 
 constexpr Rgb Hex(std::uint32_t rgb) {
   return {static_cast<int>(rgb >> 16 & 0xFF), static_cast<int>(rgb >> 8 & 0xFF),
@@ -100,8 +110,7 @@ bool FarEndInSight(const TunnelGrid& grid, double margin) {
   return true;
 }
 
-}  // namespace
-
+// A recognisable desktop: a blue-to-amber backdrop, icons, two windows and a task bar.
 BgrPicture DrawSampleDesktop() {
   Canvas canvas(kDesktopWidth, kDesktopHeight);
   canvas.VerticalGradient(Hex(0x1D4E89), Hex(0xF2A541));
@@ -124,6 +133,8 @@ BgrPicture DrawSampleDesktop() {
   canvas.Box(6, kDesktopHeight - 27, 82, 22, Hex(0x4CC9F0), 5);
   return canvas.Take();
 }
+
+}  // namespace
 
 FrameChoice ChooseFrame() {
   TunnelMotion motion;

@@ -15,16 +15,6 @@ inline constexpr int kSupersample = 4;
 // Frames searched for the one to keep: the first ten seconds of a run at 60 frames a second.
 inline constexpr int kFramesSearched = 600;
 
-// Top-down rows of blue, green, red, each row 3 × width bytes without padding.
-struct BgrPicture {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> bgr;
-};
-
-// A recognisable desktop: a blue-to-amber backdrop, icons, two windows and a task bar.
-BgrPicture DrawSampleDesktop();
-
 // The frame (1-based, counted as the renderer counts them with no key pressed) at which the
 // far end has swung farthest off the axis while it is still in sight along the tube.
 struct FrameChoice {
