@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "bitmap_fixture.h"
-#include "egl_offscreen.h"
+#include "tools/egl_offscreen.h"
 #include "renderer/bitmap_reader.h"
 #include "renderer/tunnel_scene.h"
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "egl_offscreen.h"
+#include "tools/egl_offscreen.h"
 #include "renderer/bitmap_reader.h"
 #include "renderer/tunnel_geometry.h"
 #include "renderer/tunnel_scene.h"

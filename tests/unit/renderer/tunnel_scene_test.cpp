@@ -9,7 +9,7 @@
 #include <set>
 
 #include "bitmap_fixture.h"
-#include "egl_offscreen.h"
+#include "tools/egl_offscreen.h"
 #include "renderer/bitmap_reader.h"
 
 namespace mirokan {

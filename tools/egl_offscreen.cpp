@@ -1,4 +1,4 @@
-#include "egl_offscreen.h"
+#include "tools/egl_offscreen.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
