@@ -41,7 +41,6 @@ class Process {
 
   bool Started() const { return process_ != nullptr; }
   DWORD Id() const { return id_; }
-  HANDLE Handle() const { return process_; }
   bool Running() const;
   // Waits for the exit; true with `exit_code` set when it ended in time.
   bool WaitExit(std::chrono::milliseconds deadline, DWORD* exit_code = nullptr);
@@ -67,7 +66,8 @@ class WineTrace {
   std::size_t start_;
 };
 
-// Ends every process whose executable file name is `name` (e.g. a renderer a saver started).
+// Ids of the processes whose executable file name is `name`; KillProcessesNamed ends them.
+std::vector<DWORD> ProcessesNamed(const wchar_t* name);
 void KillProcessesNamed(const wchar_t* name);
 
 // Visible or hidden top-level windows of process `pid` (any when pid is 0) whose class and
@@ -93,12 +93,13 @@ void DismissMessageBox(HWND box);
 
 // Moves the real pointer (other processes see it) and waits until it reads back there.
 void MoveCursorTo(int x, int y);
-POINT CursorPos();
+// A real click (left, or right) at a point of `window`'s client area.
+void ClickAt(HWND window, POINT client, bool right = false);
+int ScreenDpi();
 
 // True under Wine (whose debug traces some tests read), false on Windows itself.
 bool RunningUnderWine();
 
-// Whole-file helpers.
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExistsAt(const std::wstring& path);
