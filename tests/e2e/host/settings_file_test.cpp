@@ -25,16 +25,6 @@ class SettingsFile : public ::testing::Test {
   win32::Win32FileProbe probe_;
 };
 
-TEST_F(SettingsFile, KeysAreStoredAsCodePage932Bytes) {
-  SaveSettings(Settings{1, 5, ""}, store_, folder_);
-  const std::string bytes = ReadFileBytes(InFolder(L"Mirokan.ini"));
-  EXPECT_NE(bytes.find("[Section]"), std::string::npos) << bytes;
-  EXPECT_NE(bytes.find("\x42\x47\x4D\x8B\xE6\x95\xAA=1"), std::string::npos) << bytes;
-  EXPECT_NE(bytes.find("\x42\x47\x4D\xD8\xCB\xDF\xB0\xC4=5"), std::string::npos) << bytes;
-  EXPECT_NE(bytes.find("\x42\x47\x4D\xCC\xA7\xB2\xD9="), std::string::npos) << bytes;
-  EXPECT_EQ(bytes.find("\xE5"), std::string::npos) << "no UTF-8 lead bytes may reach the file";
-}
-
 TEST_F(SettingsFile, WrittenValuesReadBackTheSame) {
   // A music file whose name needs the code page too.
   const std::wstring music = InFolder(L"曲 テスト.wav");

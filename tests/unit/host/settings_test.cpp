@@ -157,15 +157,5 @@ TEST(Settings, SavingWritesAllThreeKeysInOrderAndReadsBack) {
   EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmKind, kIni), "2");
 }
 
-TEST(Settings, RepeatBoxText) {
-  EXPECT_EQ(RepeatFromText(""), 0);
-  EXPECT_EQ(RepeatFromText("abc"), 0);
-  EXPECT_EQ(RepeatFromText("2.5"), 2);
-  EXPECT_EQ(RepeatFromText("3.5"), 4);
-  EXPECT_EQ(RepeatFromText("-5"), -5);
-  EXPECT_EQ(RepeatFromText("45"), 45);
-  EXPECT_EQ(RepeatFromText("70000"), 0);
-}
-
 }  // namespace
 }  // namespace mirokan
