@@ -220,9 +220,8 @@ TEST_F(CommandButtonTest, RealInputClicksOnlyOnAReleaseOverTheButton) {
   ASSERT_TRUE(PumpUntil([&] { return clicks_ > 0; }));
   DrainQueue();
   EXPECT_EQ(clicks_, 1);
-  EXPECT_EQ(Differences(Capture(button_->Window()), ButtonFace::HighLightSelect,
-                        Gradient::Inverted),
-            0);
+  EXPECT_EQ(
+      Differences(Capture(button_->Window()), ButtonFace::HighLightSelect, Gradient::Inverted), 0);
 
   // Press, move away, release: the capture brings the release back, and it does not click.
   SendMouse(MOUSEEVENTF_LEFTDOWN);

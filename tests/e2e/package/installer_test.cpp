@@ -70,12 +70,6 @@ std::wstring FileVersionOf(const std::wstring& path) {
   return text;
 }
 
-std::wstring Environment(const wchar_t* name) {
-  wchar_t value[MAX_PATH] = {};
-  const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
-  return std::wstring(value, length < MAX_PATH ? length : 0);
-}
-
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*") {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
@@ -94,7 +88,7 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pat
 // folder, which it can only mark for deletion at the next start of the system. Removed here,
 // marks and all (the prefix has no other), so the prefix stays as it was.
 void RemoveUninstallerCopies() {
-  const std::wstring temp = Environment(L"TEMP");
+  const std::wstring temp = _wgetenv(L"TEMP");
   for (const std::wstring& name : FilesIn(temp, L"~nsu*.tmp")) {
     DeleteFileW((temp + L"\\" + name + L"\\Un.exe").c_str());
     RemoveDirectoryW((temp + L"\\" + name).c_str());
@@ -130,7 +124,9 @@ class Installer : public ::testing::Test {
     if (!had_programs_folder_) RemoveDirectoryW(ProgramsFolder().c_str());
   }
 
-  static std::wstring ProgramsFolder() { return Environment(L"LOCALAPPDATA") + L"\\Programs"; }
+  static std::wstring ProgramsFolder() {
+    return std::wstring(_wgetenv(L"LOCALAPPDATA")) + L"\\Programs";
+  }
 
   static void Install(const std::wstring& arguments) {
     Process setup = Process::Start(InFolder(L"Mirokan-" + kVersion + L"-setup.exe"), arguments);
@@ -140,8 +136,8 @@ class Installer : public ::testing::Test {
     ASSERT_EQ(code, 0u);
   }
 
-  // As Apps & features would: the registered uninstaller, silently. It hands over to a copy
-  // of itself and returns at once, so this waits for the copy to finish.
+  // The registered uninstaller, silently. It hands over to a copy of itself and returns at
+  // once, so this waits for the copy to finish.
   static void Uninstall(const std::wstring& folder) {
     Process uninstaller = Process::Start(folder + L"\\Uninstall.exe", L"/S", folder);
     ASSERT_TRUE(uninstaller.Started());
@@ -151,9 +147,7 @@ class Installer : public ::testing::Test {
     RemoveUninstallerCopies();
   }
 
-  // What a test that stopped half-way, or a failed uninstall, left behind: uninstalled where
-  // the uninstaller is still there, the entry removed in any case, so the next run starts
-  // clean.
+  // What a test that stopped half-way or a failed uninstall left, so each run starts clean.
   static void RemoveLeftovers() {
     const auto folder = ReadString(kUninstallKey, L"InstallLocation");
     if (!folder) return;

@@ -17,10 +17,9 @@ using namespace std::chrono_literals;
 
 // The folder of the running test program (with copies of Mirokan.scr and Mirokan.data).
 std::wstring TestFolder();
-// TestFolder() + "\" + name.
 std::wstring InFolder(const std::wstring& name);
 
-// Polls `condition` every 20 ms until it holds or `deadline` passes; true when it held.
+// Polls every 20 ms; true when `condition` held before `deadline`.
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds deadline = std::chrono::seconds(20));
 
@@ -28,8 +27,7 @@ bool WaitUntil(const std::function<bool()>& condition,
 // a program of ours behind.
 class Process {
  public:
-  // Starts `program` with the argument text `arguments` (may be empty) in `folder`
-  // (TestFolder() when empty).
+  // In `folder`, TestFolder() when empty.
   static Process Start(const std::wstring& program, const std::wstring& arguments = L"",
                        const std::wstring& folder = L"");
   Process() = default;
@@ -42,7 +40,6 @@ class Process {
   bool Started() const { return process_ != nullptr; }
   DWORD Id() const { return id_; }
   bool Running() const;
-  // Waits for the exit; true with `exit_code` set when it ended in time.
   bool WaitExit(std::chrono::milliseconds deadline, DWORD* exit_code = nullptr);
   void Kill();
 
@@ -51,7 +48,7 @@ class Process {
   DWORD id_ = 0;
 };
 
-// Starts `program` with Wine's debug channels `channels` (e.g. L"+mci") on.
+// With Wine's debug `channels` (e.g. L"+mci") on.
 Process StartTraced(const std::wstring& program, const std::wstring& arguments,
                     const wchar_t* channels);
 
@@ -70,8 +67,7 @@ class WineTrace {
 std::vector<DWORD> ProcessesNamed(const wchar_t* name);
 void KillProcessesNamed(const wchar_t* name);
 
-// Visible or hidden top-level windows of process `pid` (any when pid is 0) whose class and
-// caption match (null matches anything).
+// Top-level windows of process `pid` (any when 0); a null class or caption matches anything.
 std::vector<HWND> TopWindows(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
                              bool visible_only = false);
 HWND WaitForWindow(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
@@ -80,7 +76,6 @@ HWND WaitForWindow(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 
-// A message box of process `pid` (dialog class "#32770"), its caption and its text.
 struct MessageBoxInfo {
   HWND window = nullptr;
   std::wstring caption;
@@ -88,7 +83,6 @@ struct MessageBoxInfo {
 };
 MessageBoxInfo WaitForMessageBox(DWORD pid,
                                  std::chrono::milliseconds deadline = std::chrono::seconds(20));
-// Presses OK (or closes) the message box.
 void DismissMessageBox(HWND box);
 
 // Moves the real pointer (other processes see it) and waits until it reads back there.
@@ -97,7 +91,6 @@ void MoveCursorTo(int x, int y);
 void ClickAt(HWND window, POINT client, bool right = false);
 int ScreenDpi();
 
-// True under Wine (whose debug traces some tests read), false on Windows itself.
 bool RunningUnderWine();
 
 std::string ReadFileBytes(const std::wstring& path);
