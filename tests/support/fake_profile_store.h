@@ -1,7 +1,7 @@
 // A profile store that behaves like the platform's: files by path, sections and keys
 // matched without regard to ASCII case, values cut to 255 bytes of code page 932 on reading
-// (whole characters), a missing file,
-// section or key read as empty text, and writes that can be made to fail (read-only folder).
+// (whole characters), a missing file, section or key read as empty text, and writes that can
+// be made to fail (read-only folder).
 #pragma once
 
 #include <map>
@@ -17,7 +17,6 @@ class FakeProfileStore final : public ProfileStore {
  public:
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view path) override {
-    ++reads;
     const auto file = files_.find(Fold(path));
     if (file == files_.end()) return {};
     const auto found = file->second.find(Fold(section) + '\n' + Fold(key));
@@ -39,7 +38,6 @@ class FakeProfileStore final : public ProfileStore {
   }
 
   bool read_only = false;
-  int reads = 0;
   std::vector<std::string> written_keys;
 
  private:

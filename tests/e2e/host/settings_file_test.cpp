@@ -10,7 +10,6 @@ namespace mirokan {
 namespace {
 
 using e2e::InFolder;
-using e2e::ReadFileBytes;
 using e2e::TestFolder;
 using e2e::WriteFileBytes;
 
@@ -24,36 +23,6 @@ class SettingsFile : public ::testing::Test {
   win32::Win32ProfileStore store_;
   win32::Win32FileProbe probe_;
 };
-
-TEST_F(SettingsFile, KeysAreStoredAsCodePage932Bytes) {
-  SaveSettings(Settings{1, 5, ""}, store_, folder_);
-  const std::string bytes = ReadFileBytes(InFolder(L"Mirokan.ini"));
-  EXPECT_NE(bytes.find("[Section]"), std::string::npos) << bytes;
-  EXPECT_NE(bytes.find("\x42\x47\x4D\x8B\xE6\x95\xAA=1"), std::string::npos) << bytes;
-  EXPECT_NE(bytes.find("\x42\x47\x4D\xD8\xCB\xDF\xB0\xC4=5"), std::string::npos) << bytes;
-  EXPECT_NE(bytes.find("\x42\x47\x4D\xCC\xA7\xB2\xD9="), std::string::npos) << bytes;
-  EXPECT_EQ(bytes.find("\xE5"), std::string::npos) << "no UTF-8 lead bytes may reach the file";
-}
-
-TEST_F(SettingsFile, WrittenValuesReadBackTheSame) {
-  // A music file whose name needs the code page too.
-  const std::wstring music = InFolder(L"曲 テスト.wav");
-  ASSERT_TRUE(WriteFileBytes(music, "RIFF"));
-  const Settings saved{2, -1, win32::WideToUtf8(music)};
-  SaveSettings(saved, store_, folder_);
-  Settings loaded;
-  LoadSettings(loaded, store_, probe_, folder_);
-  EXPECT_EQ(loaded.BGMKind, 2);
-  EXPECT_EQ(loaded.BGMRepeat, -1);
-  EXPECT_EQ(loaded.BGMFile, saved.BGMFile);
-
-  // Gone by the next start: no music, no path.
-  DeleteFileW(music.c_str());
-  Settings reloaded;
-  LoadSettings(reloaded, store_, probe_, folder_);
-  EXPECT_EQ(reloaded.BGMKind, 0);
-  EXPECT_EQ(reloaded.BGMFile, "");
-}
 
 TEST_F(SettingsFile, LongValuesComeBackCutTo255BytesOfTheCodePage) {
   const std::string path = SettingsFilePath(folder_);

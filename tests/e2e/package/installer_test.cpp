@@ -12,8 +12,6 @@
 #include "mirokan_version.h"
 #include "saver/settings/dialog_rules.h"
 
-#include <tlhelp32.h>
-
 namespace mirokan {
 namespace {
 
@@ -72,16 +70,10 @@ std::wstring FileVersionOf(const std::wstring& path) {
   return text;
 }
 
-std::wstring Environment(const wchar_t* name) {
-  wchar_t value[MAX_PATH] = {};
-  const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
-  return std::wstring(value, length < MAX_PATH ? length : 0);
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*") {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
     const std::wstring name = found.cFileName;
@@ -92,51 +84,23 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder) {
   return names;
 }
 
-bool ProcessRunning(const wchar_t* name) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  bool found = false;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
-       more = Process32NextW(snapshot, &entry)) {
-    found = _wcsicmp(entry.szExeFile, name) == 0;
-  }
-  CloseHandle(snapshot);
-  return found;
-}
-
 // The uninstaller runs from a copy, "Un.exe" in a "~nsu*.tmp" folder of the temporary
 // folder, which it can only mark for deletion at the next start of the system. Removed here,
 // marks and all (the prefix has no other), so the prefix stays as it was.
 void RemoveUninstallerCopies() {
-  const std::wstring temp = Environment(L"TEMP");
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((temp + L"\\~nsu*.tmp").c_str(), &found);
-  for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-    const std::wstring folder = temp + L"\\" + found.cFileName;
-    DeleteFileW((folder + L"\\Un.exe").c_str());
-    RemoveDirectoryW(folder.c_str());
+  const std::wstring temp = _wgetenv(L"TEMP");
+  for (const std::wstring& name : FilesIn(temp, L"~nsu*.tmp")) {
+    DeleteFileW((temp + L"\\" + name + L"\\Un.exe").c_str());
+    RemoveDirectoryW((temp + L"\\" + name).c_str());
   }
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
   RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
                      L"PendingFileRenameOperations");
 }
 
-// A left click with the real pointer on a control of another process's window, placed where
-// the layout puts it on this screen.
-void ClickAt(HWND window, const DesignRect& control) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  const DesignRect place = ScaleRect(control, 1440 / dpi);
-  POINT at{place.left + place.width / 2, place.top + place.height / 2};
-  ClientToScreen(window, &at);
-  MoveCursorTo(at.x, at.y);
-  INPUT click[2]{{.type = INPUT_MOUSE}, {.type = INPUT_MOUSE}};
-  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, click, sizeof(INPUT));
+// A left click where the layout puts `control` on this screen.
+void ClickControl(HWND window, const DesignRect& control) {
+  const DesignRect place = ScaleRect(control, 1440 / ScreenDpi());
+  ClickAt(window, {place.left + place.width / 2, place.top + place.height / 2});
 }
 
 class Installer : public ::testing::Test {
@@ -160,7 +124,9 @@ class Installer : public ::testing::Test {
     if (!had_programs_folder_) RemoveDirectoryW(ProgramsFolder().c_str());
   }
 
-  static std::wstring ProgramsFolder() { return Environment(L"LOCALAPPDATA") + L"\\Programs"; }
+  static std::wstring ProgramsFolder() {
+    return std::wstring(_wgetenv(L"LOCALAPPDATA")) + L"\\Programs";
+  }
 
   static void Install(const std::wstring& arguments) {
     Process setup = Process::Start(InFolder(L"Mirokan-" + kVersion + L"-setup.exe"), arguments);
@@ -170,20 +136,18 @@ class Installer : public ::testing::Test {
     ASSERT_EQ(code, 0u);
   }
 
-  // As Apps & features would: the registered uninstaller, silently. It hands over to a copy
-  // of itself and returns at once, so this waits for the copy to finish.
+  // The registered uninstaller, silently. It hands over to a copy of itself and returns at
+  // once, so this waits for the copy to finish.
   static void Uninstall(const std::wstring& folder) {
     Process uninstaller = Process::Start(folder + L"\\Uninstall.exe", L"/S", folder);
     ASSERT_TRUE(uninstaller.Started());
     ASSERT_TRUE(uninstaller.WaitExit(60s));
     // The copy is running by the time the original has ended.
-    ASSERT_TRUE(WaitUntil([] { return !ProcessRunning(L"Un.exe"); }, 60s));
+    ASSERT_TRUE(WaitUntil([] { return ProcessesNamed(L"Un.exe").empty(); }, 60s));
     RemoveUninstallerCopies();
   }
 
-  // What a test that stopped half-way, or a failed uninstall, left behind: uninstalled where
-  // the uninstaller is still there, the entry removed in any case, so the next run starts
-  // clean.
+  // What a test that stopped half-way or a failed uninstall left, so each run starts clean.
   static void RemoveLeftovers() {
     const auto folder = ReadString(kUninstallKey, L"InstallLocation");
     if (!folder) return;
@@ -271,7 +235,7 @@ TEST_F(Installer, ChosenFolderHoldsItsSettingsAndUninstallLeavesOthersAlone) {
   const HWND window = WaitForWindow(dialog.Id(), nullptr, L"<Mirokan>");
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != FALSE; }));
-  ClickAt(window, dialog_layout::kSetButton);
+  ClickControl(window, dialog_layout::kSetButton);
   ASSERT_TRUE(dialog.WaitExit(20s));
   EXPECT_EQ(ReadFileBytes(folder + L"\\Mirokan.ini"),
             kind_only + "BGM\xD8\xCB\xDF\xB0\xC4=0\r\nBGM\xCC\xA7\xB2\xD9=\r\n");

@@ -98,21 +98,27 @@ std::string WineTrace::Text() const {
   return all.size() > start_ ? all.substr(start_) : std::string();
 }
 
-void KillProcessesNamed(const wchar_t* name) {
+std::vector<DWORD> ProcessesNamed(const wchar_t* name) {
+  std::vector<DWORD> ids;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
+  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32W entry{.dwSize = sizeof(PROCESSENTRY32W)};
   for (BOOL more = Process32FirstW(snapshot, &entry); more;
        more = Process32NextW(snapshot, &entry)) {
-    if (_wcsicmp(entry.szExeFile, name) != 0) continue;
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+    if (_wcsicmp(entry.szExeFile, name) == 0) ids.push_back(entry.th32ProcessID);
+  }
+  CloseHandle(snapshot);
+  return ids;
+}
+
+void KillProcessesNamed(const wchar_t* name) {
+  for (const DWORD id : ProcessesNamed(name)) {
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
       TerminateProcess(process, 99);
       WaitForSingleObject(process, 10000);
       CloseHandle(process);
     }
   }
-  CloseHandle(snapshot);
 }
 
 namespace {
@@ -208,6 +214,22 @@ void DismissMessageBox(HWND box) {
   PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
+void ClickAt(HWND window, POINT client, bool right) {
+  ClientToScreen(window, &client);
+  MoveCursorTo(client.x, client.y);
+  INPUT input[2]{{.type = INPUT_MOUSE}, {.type = INPUT_MOUSE}};
+  input[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 void MoveCursorTo(int x, int y) {
   // Wine warps the X pointer only for a thread that has a window on the X screen; without
   // one the move stays private to this process.
@@ -217,16 +239,11 @@ void MoveCursorTo(int x, int y) {
   WaitUntil(
       [&] {
         SetCursorPos(x, y);
-        const POINT now = CursorPos();
+        POINT now{};
+        GetCursorPos(&now);
         return now.x == x && now.y == y;
       },
       5s);
-}
-
-POINT CursorPos() {
-  POINT point{};
-  GetCursorPos(&point);
-  return point;
 }
 
 bool RunningUnderWine() {

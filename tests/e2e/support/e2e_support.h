@@ -17,10 +17,9 @@ using namespace std::chrono_literals;
 
 // The folder of the running test program (with copies of Mirokan.scr and Mirokan.data).
 std::wstring TestFolder();
-// TestFolder() + "\" + name.
 std::wstring InFolder(const std::wstring& name);
 
-// Polls `condition` every 20 ms until it holds or `deadline` passes; true when it held.
+// Polls every 20 ms; true when `condition` held before `deadline`.
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds deadline = std::chrono::seconds(20));
 
@@ -28,8 +27,7 @@ bool WaitUntil(const std::function<bool()>& condition,
 // a program of ours behind.
 class Process {
  public:
-  // Starts `program` with the argument text `arguments` (may be empty) in `folder`
-  // (TestFolder() when empty).
+  // In `folder`, TestFolder() when empty.
   static Process Start(const std::wstring& program, const std::wstring& arguments = L"",
                        const std::wstring& folder = L"");
   Process() = default;
@@ -41,9 +39,7 @@ class Process {
 
   bool Started() const { return process_ != nullptr; }
   DWORD Id() const { return id_; }
-  HANDLE Handle() const { return process_; }
   bool Running() const;
-  // Waits for the exit; true with `exit_code` set when it ended in time.
   bool WaitExit(std::chrono::milliseconds deadline, DWORD* exit_code = nullptr);
   void Kill();
 
@@ -52,7 +48,7 @@ class Process {
   DWORD id_ = 0;
 };
 
-// Starts `program` with Wine's debug channels `channels` (e.g. L"+mci") on.
+// With Wine's debug `channels` (e.g. L"+mci") on.
 Process StartTraced(const std::wstring& program, const std::wstring& arguments,
                     const wchar_t* channels);
 
@@ -67,11 +63,11 @@ class WineTrace {
   std::size_t start_;
 };
 
-// Ends every process whose executable file name is `name` (e.g. a renderer a saver started).
+// Ids of the processes whose executable file name is `name`; KillProcessesNamed ends them.
+std::vector<DWORD> ProcessesNamed(const wchar_t* name);
 void KillProcessesNamed(const wchar_t* name);
 
-// Visible or hidden top-level windows of process `pid` (any when pid is 0) whose class and
-// caption match (null matches anything).
+// Top-level windows of process `pid` (any when 0); a null class or caption matches anything.
 std::vector<HWND> TopWindows(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
                              bool visible_only = false);
 HWND WaitForWindow(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
@@ -80,7 +76,6 @@ HWND WaitForWindow(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 
-// A message box of process `pid` (dialog class "#32770"), its caption and its text.
 struct MessageBoxInfo {
   HWND window = nullptr;
   std::wstring caption;
@@ -88,17 +83,16 @@ struct MessageBoxInfo {
 };
 MessageBoxInfo WaitForMessageBox(DWORD pid,
                                  std::chrono::milliseconds deadline = std::chrono::seconds(20));
-// Presses OK (or closes) the message box.
 void DismissMessageBox(HWND box);
 
 // Moves the real pointer (other processes see it) and waits until it reads back there.
 void MoveCursorTo(int x, int y);
-POINT CursorPos();
+// A real click (left, or right) at a point of `window`'s client area.
+void ClickAt(HWND window, POINT client, bool right = false);
+int ScreenDpi();
 
-// True under Wine (whose debug traces some tests read), false on Windows itself.
 bool RunningUnderWine();
 
-// Whole-file helpers.
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExistsAt(const std::wstring& path);

@@ -13,28 +13,31 @@ using testing::FakeProfileStore;
 constexpr char kFolder[] = "C:\\Saver";
 const std::string kIni = SettingsFilePath(kFolder);
 
-Settings Load(FakeProfileStore& store, FakeFileProbe& probe) {
-  Settings settings;
-  LoadSettings(settings, store, probe, kFolder);
-  return settings;
-}
-
-TEST(Settings, MissingFileOrKeysGiveNoMusic) {
+class SettingsRules : public ::testing::Test {
+ protected:
+  Settings Load() {
+    Settings settings;
+    LoadSettings(settings, store, probe, kFolder);
+    return settings;
+  }
   FakeProfileStore store;
   FakeFileProbe probe;
-  const Settings none = Load(store, probe);
+};
+
+TEST_F(SettingsRules, MissingFileOrKeysGiveNoMusic) {
+  const Settings none = Load();
   EXPECT_EQ(none.BGMKind, 0);
   EXPECT_EQ(none.BGMRepeat, 0);
   EXPECT_EQ(none.BGMFile, "");
 
   store.Put(kIni, kKeyBgmKind, "1");  // only the kind: audio CD, repeat 0, no file
-  const Settings cd = Load(store, probe);
+  const Settings cd = Load();
   EXPECT_EQ(cd.BGMKind, 1);
   EXPECT_EQ(cd.BGMRepeat, 0);
   EXPECT_EQ(cd.BGMFile, "");
 }
 
-TEST(Settings, NumbersAreFlooredAndBadOnesLeaveTheField) {
+TEST_F(SettingsRules, NumbersAreFlooredAndBadOnesLeaveTheField) {
   struct Case {
     const char* text;
     std::int16_t expected;
@@ -44,19 +47,18 @@ TEST(Settings, NumbersAreFlooredAndBadOnesLeaveTheField) {
       {"-3", -3}, {"32767.9", 32767}, {"-32768", -32768}, {"-32768.1", 0}, {"1 2", 0},
       {"", 0},    {"1e1", 0},         {"2E0", 0}};
   for (const Case& c : cases) {
-    FakeProfileStore store;
-    FakeFileProbe probe;
+    store = {};
+    probe = {};
     store.Put(kIni, kKeyBgmKind, c.text);
     store.Put(kIni, kKeyBgmRepeat, c.text);
     store.Put(kIni, kKeyBgmFile, "C:\\f.wav");  // so that a kind of 2 stays 2
     probe.files.insert("C:\\f.wav");
-    const Settings settings = Load(store, probe);
+    const Settings settings = Load();
     EXPECT_EQ(settings.BGMKind, c.expected) << c.text;
     EXPECT_EQ(settings.BGMRepeat, c.expected) << c.text;
   }
   // A failed conversion keeps what the field held, it does not reset it.
-  FakeProfileStore store;
-  FakeFileProbe probe;
+  store = {};
   store.Put(kIni, kKeyBgmRepeat, "abc");
   Settings settings;
   settings.BGMRepeat = 9;
@@ -64,19 +66,17 @@ TEST(Settings, NumbersAreFlooredAndBadOnesLeaveTheField) {
   EXPECT_EQ(settings.BGMRepeat, 9);
 }
 
-TEST(Settings, FileKindNeedsAFileThatOpens) {
-  FakeProfileStore store;
-  FakeFileProbe probe;
+TEST_F(SettingsRules, FileKindNeedsAFileThatOpens) {
   store.Put(kIni, kKeyBgmKind, "2");
-  EXPECT_EQ(Load(store, probe).BGMKind, 0) << "kind 2 without any file";
+  EXPECT_EQ(Load().BGMKind, 0) << "kind 2 without any file";
 
   store.Put(kIni, kKeyBgmFile, "C:\\Music\\gone.mp3");
-  Settings missing = Load(store, probe);
+  Settings missing = Load();
   EXPECT_EQ(missing.BGMKind, 0);
   EXPECT_EQ(missing.BGMFile, "");
 
   probe.files.insert("C:\\Music\\gone.mp3");
-  Settings present = Load(store, probe);
+  Settings present = Load();
   EXPECT_EQ(present.BGMKind, 2);
   EXPECT_EQ(present.BGMFile, "C:\\Music\\gone.mp3");
 
@@ -84,34 +84,30 @@ TEST(Settings, FileKindNeedsAFileThatOpens) {
   store.Put(kIni, kKeyBgmKind, "7");
   store.Put(kIni, kKeyBgmRepeat, "-3");
   store.Put(kIni, kKeyBgmFile, "C:\\nothing.wav");
-  const Settings odd = Load(store, probe);
+  const Settings odd = Load();
   EXPECT_EQ(odd.BGMKind, 7);
   EXPECT_EQ(odd.BGMRepeat, -3);
   EXPECT_EQ(odd.BGMFile, "");
   store.Put(kIni, kKeyBgmKind, "1");
-  EXPECT_EQ(Load(store, probe).BGMKind, 1) << "the CD does not depend on the file";
+  EXPECT_EQ(Load().BGMKind, 1) << "the CD does not depend on the file";
 }
 
-TEST(Settings, TrailingBackslashIsTestedWithoutIt) {
-  FakeProfileStore store;
-  FakeFileProbe probe;
+TEST_F(SettingsRules, TrailingBackslashIsTestedWithoutIt) {
   probe.files.insert("C:\\Music\\song.wav");
   store.Put(kIni, kKeyBgmKind, "2");
   store.Put(kIni, kKeyBgmFile, "C:\\Music\\song.wav\\");
-  const Settings settings = Load(store, probe);
+  const Settings settings = Load();
   EXPECT_EQ(probe.asked.back(), "C:\\Music\\song.wav");
   EXPECT_EQ(settings.BGMKind, 2);
   EXPECT_EQ(settings.BGMFile, "C:\\Music\\song.wav\\");
 
   // A folder never opens, with or without the backslash.
   store.Put(kIni, kKeyBgmFile, "C:\\Music\\");
-  EXPECT_EQ(Load(store, probe).BGMKind, 0);
+  EXPECT_EQ(Load().BGMKind, 0);
   EXPECT_FALSE(FileExists(probe, "\\"));
 }
 
-TEST(Settings, ValuesAreCutTo255BytesOfTheAnsiCodePage) {
-  FakeProfileStore store;
-  FakeFileProbe probe;
+TEST_F(SettingsRules, ValuesAreCutTo255BytesOfTheAnsiCodePage) {
   store.Put(kIni, kKeyBgmFile, "C:\\" + std::string(297, 'x'));
   EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmFile, kIni).size(), 255u);
 
@@ -123,7 +119,7 @@ TEST(Settings, ValuesAreCutTo255BytesOfTheAnsiCodePage) {
   store.Put(kIni, kKeyBgmFile, japanese_path);
   store.Put(kIni, kKeyBgmKind, "2");
   probe.files.insert(japanese_path);
-  const Settings loaded = Load(store, probe);
+  const Settings loaded = Load();
   EXPECT_EQ(loaded.BGMFile, japanese_path);
   EXPECT_EQ(loaded.BGMKind, kBgmFile);
 
@@ -133,15 +129,13 @@ TEST(Settings, ValuesAreCutTo255BytesOfTheAnsiCodePage) {
             (kanji + kanji).substr(0, 127 * 3));
 }
 
-TEST(Settings, SavingWritesAllThreeKeysInOrderAndReadsBack) {
-  FakeProfileStore store;
-  FakeFileProbe probe;
+TEST_F(SettingsRules, SavingWritesAllThreeKeysInOrderAndReadsBack) {
   probe.files.insert("D:\\a b\\曲.mp3");
   const Settings saved{2, -1, "D:\\a b\\曲.mp3"};
   SaveSettings(saved, store, kFolder);
   EXPECT_EQ(store.written_keys,
             (std::vector<std::string>{kKeyBgmKind, kKeyBgmRepeat, kKeyBgmFile}));
-  const Settings loaded = Load(store, probe);
+  const Settings loaded = Load();
   EXPECT_EQ(loaded.BGMKind, 2);
   EXPECT_EQ(loaded.BGMRepeat, -1);
   EXPECT_EQ(loaded.BGMFile, saved.BGMFile);
@@ -149,22 +143,12 @@ TEST(Settings, SavingWritesAllThreeKeysInOrderAndReadsBack) {
   // Kind 2 with no file chosen is written as it is and comes back as no music.
   SaveSettings(Settings{2, 0, ""}, store, kFolder);
   EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmFile, kIni), "");
-  EXPECT_EQ(Load(store, probe).BGMKind, 0);
+  EXPECT_EQ(Load().BGMKind, 0);
 
   // A failed write is silent and changes nothing.
   store.read_only = true;
   SaveSettings(Settings{1, 4, ""}, store, kFolder);
   EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmKind, kIni), "2");
-}
-
-TEST(Settings, RepeatBoxText) {
-  EXPECT_EQ(RepeatFromText(""), 0);
-  EXPECT_EQ(RepeatFromText("abc"), 0);
-  EXPECT_EQ(RepeatFromText("2.5"), 2);
-  EXPECT_EQ(RepeatFromText("3.5"), 4);
-  EXPECT_EQ(RepeatFromText("-5"), -5);
-  EXPECT_EQ(RepeatFromText("45"), 45);
-  EXPECT_EQ(RepeatFromText("70000"), 0);
 }
 
 }  // namespace

@@ -129,37 +129,11 @@ TEST_F(BgmPlayerTest, StaleTailOfALongerReplyDoesNotCountAsAMode) {
   EXPECT_EQ(Tick(player), Queries({kPlayCd}));
 }
 
-TEST_F(BgmPlayerTest, MciSendAndMciStatusReplies) {
+TEST_F(BgmPlayerTest, EmptyCommandIsRefusedWithoutReachingTheDevice) {
   BgmPlayer player = Player(0);
-  std::string reply;
-  EXPECT_EQ(player.MciSend("", reply), -1);
-  EXPECT_EQ(reply, "コマンド文字列が指定されていません");
-  EXPECT_EQ(last_api_result, kUntouched);
   EXPECT_EQ(player.MciStatus(""), "Error:-1");
-  EXPECT_EQ(last_api_result, -1);
+  EXPECT_EQ(player.MciReply(), "コマンド文字列が指定されていません");
   EXPECT_EQ(media.TakeSent(), Commands{});
-
-  EXPECT_EQ(player.MciStatus("status MP3Play mode"), "Error:263");
-  EXPECT_EQ(player.MciReply(), "The specified device is not open or is not recognized by MCI.");
-  EXPECT_EQ(last_api_result, 263);
-}
-
-TEST_F(BgmPlayerTest, MciPlayBuildsEveryFromAndToCombinationAndKeepsTheResult) {
-  const std::tuple<const char*, const char*, const char*> cases[] = {
-      {"", "", "play cdaudio"},
-      {"A", "", "play cdaudio from A"},
-      {"", "B", "play cdaudio to B"},
-      {"A", "B", "play cdaudio from A to B"},
-  };
-  std::int32_t code = 300;
-  for (const auto& [from, to, command] : cases) {
-    SCOPED_TRACE(command);
-    BgmPlayer player = Player(0);
-    media.ScriptNextReply(command, ++code, "");
-    EXPECT_EQ(player.MciPlay("cdaudio", from, to), code);
-    EXPECT_EQ(media.TakeSent(), (Commands{{command, 512}}));
-    EXPECT_EQ(last_api_result, code);
-  }
 }
 
 TEST_F(BgmPlayerTest, Mp3PathWithBlanksPlaysAndRepeatsFromTheStart) {
