@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 #include "common/win32_handles.h"
 #include "common/win32_text.h"
@@ -231,9 +232,14 @@ TEST(SettingsDialogBanner, LightOnlyOnTheLettersAndTheStarAtTheRightEndWithoutLe
   for (int tick = 0; tick < 200; ++tick) dialog.DrawFrame();
   const long objects = win32::LiveGdiObjects();
   const std::size_t memory = CommittedBytes();
+  const auto start = std::chrono::steady_clock::now();
   for (int tick = 0; tick < 2000; ++tick) dialog.DrawFrame();
+  const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(win32::LiveGdiObjects(), objects);
   EXPECT_LT(CommittedBytes(), memory + 512 * 1024);
+  // The frame's cost and the memory, for the record (never a pass mark).
+  std::printf("2,000 ticks: %.1f us a frame, %ld GDI objects, %zu KiB committed\n",
+              spent.count() / 2000, objects, CommittedBytes() / 1024);
   dialog.Unload();
 }
 
