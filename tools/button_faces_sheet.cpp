@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "saver/controls/button_faces.h"
+#include "saver/host/bitmap_writer.h"
 
 namespace {
 
@@ -18,43 +19,12 @@ constexpr int kButtonWidth = 73;
 constexpr int kButtonHeight = 25;
 constexpr int kGap = 8;
 
-void PutLittleEndian(std::vector<char>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(char((value >> (8 * i)) & 0xFF));
-}
-
-// Uncompressed, bottom-up, no colour table; rows padded to four bytes.
-std::vector<char> BitmapFile(const RgbImage& image) {
-  const std::uint32_t row_bytes = (std::uint32_t(image.Width()) * 3 + 3) & ~3u;
-  const std::uint32_t pixel_bytes = row_bytes * std::uint32_t(image.Height());
-  std::vector<char> out;
-  out.push_back('B');
-  out.push_back('M');
-  PutLittleEndian(out, 54 + pixel_bytes, 4);
-  PutLittleEndian(out, 0, 4);
-  PutLittleEndian(out, 54, 4);
-  PutLittleEndian(out, 40, 4);
-  PutLittleEndian(out, std::uint32_t(image.Width()), 4);
-  PutLittleEndian(out, std::uint32_t(image.Height()), 4);
-  PutLittleEndian(out, 1, 2);
-  PutLittleEndian(out, 24, 2);
-  PutLittleEndian(out, 0, 4);
-  PutLittleEndian(out, pixel_bytes, 4);
-  PutLittleEndian(out, 3780, 4);  // 96 dots per inch
-  PutLittleEndian(out, 3780, 4);
-  PutLittleEndian(out, 0, 4);
-  PutLittleEndian(out, 0, 4);
-  for (int y = image.Height() - 1; y >= 0; --y) {
-    for (int x = 0; x < image.Width(); ++x) {
-      const mirokan::Rgb c = image.At(x, y);
-      out.push_back(char(c.b));
-      out.push_back(char(c.g));
-      out.push_back(char(c.r));
-    }
-    for (std::uint32_t pad = std::uint32_t(image.Width()) * 3; pad < row_bytes; ++pad) {
-      out.push_back(0);
-    }
-  }
-  return out;
+// The sheet as top-down rows of blue, green, red, the layout the bitmap writer takes.
+std::vector<std::uint8_t> BgrRows(const RgbImage& image) {
+  std::vector<std::uint8_t> rows;
+  rows.reserve(image.Pixels().size() * 3);
+  for (const mirokan::Rgb& c : image.Pixels()) rows.insert(rows.end(), {c.b, c.g, c.r});
+  return rows;
 }
 
 }  // namespace
@@ -89,9 +59,11 @@ int main(int argc, char** argv) {
       for (int x = 0; x < face.Width(); ++x) sheet.Set(left + x, kGap + y, face.At(x, y));
     }
   }
-  const std::vector<char> bytes = BitmapFile(sheet);
+  const std::vector<std::uint8_t> bytes =
+      mirokan::EncodeBitmap24(sheet.Width(), sheet.Height(), BgrRows(sheet).data(),
+                              static_cast<std::size_t>(sheet.Width()) * 3);
   std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), std::streamsize(bytes.size()));
+  file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   file.close();
   if (!file) {
     std::fprintf(stderr, "cannot write %s\n", argv[1]);

@@ -70,8 +70,7 @@ void BackingImage::Fill(COLORREF colour) {
 bool BackingImage::SaveAsBitmap(const std::wstring& path) const {
   if (!bits_) return false;
   GdiFlush();  // the DIB's bits must hold every pending drawing
-  const std::size_t stride = (static_cast<std::size_t>(width_) * 3 + 3) & ~std::size_t{3};
-  const std::vector<std::uint8_t> file = EncodeBitmap24(width_, height_, bits_, stride);
+  const std::vector<std::uint8_t> file = EncodeBitmap24(width_, height_, bits_, Stride());
   if (file.empty()) return false;
   return WriteWholeFile(path, file);
 }

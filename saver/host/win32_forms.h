@@ -29,8 +29,12 @@ class BackingImage {
   HDC Dc() const { return dc_.Get(); }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  // Rows top-down, each 3 × width bytes of blue, green, red padded to 4 bytes.
+  // Rows top-down, each 3 × width bytes of blue, green, red padded to Stride() bytes.
   const std::uint8_t* Bits() const { return bits_; }
+  std::uint8_t* Bits() { return bits_; }
+  std::size_t Stride() const {
+    return (static_cast<std::size_t>(width_) * 3 + 3) & ~std::size_t{3};
+  }
   // Writes the image as an uncompressed bottom-up 24-bit bitmap file, replacing one.
   bool SaveAsBitmap(const std::wstring& path) const;
   void Fill(COLORREF colour);

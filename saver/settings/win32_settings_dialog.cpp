@@ -151,8 +151,7 @@ class FilledBox final : public WindowlessControl {
 };
 
 BgrPixels PixelsOf(BackingImage& image) {
-  return {const_cast<std::uint8_t*>(image.Bits()), image.Width(), image.Height(),
-          (static_cast<std::size_t>(image.Width()) * 3 + 3) & ~std::size_t{3}};
+  return {image.Bits(), image.Width(), image.Height(), image.Stride()};
 }
 
 }  // namespace

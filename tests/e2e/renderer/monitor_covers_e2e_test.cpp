@@ -127,12 +127,6 @@ bool Changes(const RECT& area) {
   return WaitUntil([&] { return Samples(area) != before; });
 }
 
-bool CursorShowing() {
-  CURSORINFO info{};
-  info.cbSize = sizeof(info);
-  return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
-}
-
 void Click() {
   INPUT input[2] = {};
   input[0].type = input[1].type = INPUT_MOUSE;
@@ -158,11 +152,6 @@ class HeldKey {
   }
   WORD key_;
 };
-
-std::string Picture() {
-  const std::vector<std::byte> bytes = test::MakeBitmap({.width = 256, .height = 256});
-  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
 
 class TwoMonitors : public testing::Test {
  protected:
@@ -296,7 +285,7 @@ TEST_F(TwoMonitors, SaverBlacksOutTheSecondMonitorUntilAMoveThereEndsBothProgram
 }
 
 TEST_F(TwoMonitors, AClickOnTheCoverLeavesTheKeysWithTheTunnel) {
-  StartRenderer(Picture());
+  StartRenderer(test::MakeBitmapFile({.width = 256, .height = 256}));
   HWND tunnel = Tunnel(renderer_.Id());
   ASSERT_NE(tunnel, nullptr);
   ExpectSecondMonitorCovered(renderer_.Id());
@@ -322,7 +311,7 @@ TEST_F(TwoMonitors, AClickOnTheCoverLeavesTheKeysWithTheTunnel) {
 }
 
 TEST_F(TwoMonitors, ACloseRequestToACoverEndsTheRendererLikeOneToTheTunnel) {
-  StartRenderer(Picture());
+  StartRenderer(test::MakeBitmapFile({.width = 256, .height = 256}));
   ASSERT_NE(Tunnel(renderer_.Id()), nullptr);
   ExpectSecondMonitorCovered(renderer_.Id());
   const std::vector<HWND> covers = TopWindows(renderer_.Id(), kCoverClass, nullptr);

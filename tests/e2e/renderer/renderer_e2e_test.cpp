@@ -16,11 +16,6 @@ namespace {
 constexpr auto kStartDeadline = std::chrono::seconds(30);
 
 // A varied picture, so that the sliding walls change the screen from frame to frame.
-std::string Picture() {
-  const std::vector<std::byte> bytes = test::MakeBitmap({.width = 256, .height = 256});
-  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
 // True once a coarse grid of screen colours changed: the loop is drawing (and so testing
 // its exits).
 bool ScreenChanges() {
@@ -36,12 +31,6 @@ bool ScreenChanges() {
   };
   const std::vector<COLORREF> before = samples();
   return WaitUntil([&] { return samples() != before; });
-}
-
-bool CursorShowing() {
-  CURSORINFO info{};
-  info.cbSize = sizeof(info);
-  return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
 }
 
 class RendererTest : public testing::Test {
@@ -92,7 +81,7 @@ class RendererTest : public testing::Test {
 };
 
 TEST_F(RendererTest, TunnelCoversTheScreenKeepsItsTitleAndEndsOnEscapeAlone) {
-  Start(Picture());
+  Start(test::MakeBitmapFile({.width = 256, .height = 256}));
   HWND window = TunnelWindow();
   ASSERT_NE(window, nullptr);
   RECT rect{};
@@ -115,7 +104,7 @@ TEST_F(RendererTest, TunnelCoversTheScreenKeepsItsTitleAndEndsOnEscapeAlone) {
 }
 
 TEST_F(RendererTest, OnlyACursorFarOnBothAxesEndsIt) {
-  Start(Picture());
+  Start(test::MakeBitmapFile({.width = 256, .height = 256}));
   ASSERT_NE(TunnelWindow(), nullptr);
   for (const POINT keep_running : {POINT{900, 300}, POINT{430, 330}}) {  // 500 px right; 30 px
     MoveCursorTo(keep_running.x, keep_running.y);
@@ -128,7 +117,7 @@ TEST_F(RendererTest, OnlyACursorFarOnBothAxesEndsIt) {
 }
 
 TEST_F(RendererTest, CloseEndsItAndShowsTheCursorAgain) {
-  Start(Picture());
+  Start(test::MakeBitmapFile({.width = 256, .height = 256}));
   HWND window = TunnelWindow();
   ASSERT_NE(window, nullptr);
   // GetCursorInfo reports the cursor of the foreground window's thread.
@@ -147,7 +136,7 @@ TEST_F(RendererTest, MissingSnapshotShowsTwoMessagesAndExitsWithOne) {
 }
 
 TEST_F(RendererTest, SnapshotTruncatedInItsPixelsWarnsAndTheTunnelRunsOn) {
-  const std::string picture = Picture();
+  const std::string picture = test::MakeBitmapFile({.width = 256, .height = 256});
   Start(picture.substr(0, 54 + (picture.size() - 54) / 2));
   ExpectMessageBox(L"BMP Unit", L"Error reading bitmap data");
   HWND window = TunnelWindow();

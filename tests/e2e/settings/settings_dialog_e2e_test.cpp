@@ -175,8 +175,7 @@ TEST(SettingsDialog, ScaledScreenGrowsTheWholeDialogByHalf) {
 // ---- The banner, in this process ---------------------------------------------------------
 
 Rgb PixelOf(const win32::BackingImage& image, int x, int y) {
-  const std::size_t stride = (static_cast<std::size_t>(image.Width()) * 3 + 3) & ~std::size_t{3};
-  const std::uint8_t* p = image.Bits() + y * stride + x * 3;
+  const std::uint8_t* p = image.Bits() + y * image.Stride() + x * 3;
   return {p[2], p[1], p[0]};
 }
 

@@ -246,6 +246,12 @@ void MoveCursorTo(int x, int y) {
       5s);
 }
 
+bool CursorShowing() {
+  CURSORINFO info{};
+  info.cbSize = sizeof(info);
+  return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
+}
+
 bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;

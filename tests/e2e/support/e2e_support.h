@@ -87,6 +87,8 @@ void DismissMessageBox(HWND box);
 
 // Moves the real pointer (other processes see it) and waits until it reads back there.
 void MoveCursorTo(int x, int y);
+// Whether the mouse pointer shows (a hidden one does not).
+bool CursorShowing();
 // A real click (left, or right) at a point of `window`'s client area.
 void ClickAt(HWND window, POINT client, bool right = false);
 int ScreenDpi();

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace mirokan::test {
@@ -56,6 +57,12 @@ inline std::vector<std::byte> MakeBitmap(const BitmapFixture& f) {
     }
   }
   return out;
+}
+
+// The same picture as the bytes of a file, for tests that write it to disk.
+inline std::string MakeBitmapFile(const BitmapFixture& f) {
+  const std::vector<std::byte> bytes = MakeBitmap(f);
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 }  // namespace mirokan::test
