@@ -1,0 +1,58 @@
+// Any argument text the system may hand the saver: the request always matches the mode
+// character, only a preview carries a parent, and a plain decimal handle is read exactly.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "saver/host/command_line.h"
+
+namespace {
+
+void Check(bool holds) {
+  if (!holds) std::abort();
+}
+
+bool AllAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using mirokan::StartRequest;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const mirokan::CommandLine line = mirokan::DecodeCommandLine(text);
+
+  Check(line.ArgumentTextEmpty == text.empty());
+  Check(line.PreviewParent.has_value() <= (line.Request == StartRequest::Preview));
+  switch (line.ModeCharacter) {
+    case U'S': Check(line.Request == StartRequest::RunHidingCursor); break;
+    case U'C': Check(line.Request == StartRequest::Configure); break;
+    case U'P': Check(line.Request == StartRequest::Preview); break;
+    default:
+      Check(line.Request == (text.empty() ? StartRequest::RunShowingCursor
+                                          : StartRequest::EndSilently));
+  }
+  if (!AllAscii(text)) return 0;
+  if (text.size() >= 2) {
+    const char second = text[1];
+    Check(line.ModeCharacter == static_cast<char32_t>(second >= 'a' && second <= 'z'
+                                                          ? second - 'a' + 'A'
+                                                          : second));
+  } else {
+    Check(line.ModeCharacter == 0);
+  }
+  if (line.Request == StartRequest::Preview && text.size() > 3 && text.size() <= 12) {
+    std::uint32_t handle = 0;
+    for (const char c : text.substr(3)) {
+      if (c < '0' || c > '9') return 0;
+      handle = handle * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    Check(line.PreviewParent == handle);
+  }
+  return 0;
+}
