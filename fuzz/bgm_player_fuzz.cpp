@@ -9,29 +9,21 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "common/number_text.h"
+#include "fuzz/fuzz_input.h"
 #include "saver/music/bgm_player.h"
 #include "tests/support/fake_sound_player.h"
 
 namespace {
 
 using mirokan::BgmPlayer;
-
-void Check(bool holds) {
-  if (!holds) std::abort();
-}
-
-std::string_view NextLine(std::string_view& rest) {
-  const std::size_t end = rest.find('\n');
-  const std::string_view line = rest.substr(0, end);
-  rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-  return line;
-}
+using mirokan::fuzz::AsText;
+using mirokan::fuzz::Check;
+using mirokan::fuzz::NextLine;
 
 class ScriptedMediaService final : public mirokan::MediaService {
  public:
@@ -66,7 +58,7 @@ class ScriptedMediaService final : public mirokan::MediaService {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::string_view rest(reinterpret_cast<const char*>(data), size);
+  std::string_view rest = AsText(data, size);
   const std::string_view repeat = NextLine(rest);
   const std::string_view file = NextLine(rest);
   const std::string_view operations = NextLine(rest);
@@ -84,14 +76,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (const char operation : operations) {
     switch (operation) {
-      case 'o': player.OpenCD(); break;
-      case 'w': player.WatchCD(); break;
-      case 'c': player.StopCD(); break;
-      case 'p': player.PlayMP3(); break;
-      case 'r': player.RepeatMP3(); break;
-      case 'm': player.StopMP3(); break;
-      case 'v': player.PlayWAV(); break;
-      case 'x': player.StopWAV(); break;
+      case 'o':
+        player.OpenCD();
+        break;
+      case 'w':
+        player.WatchCD();
+        break;
+      case 'c':
+        player.StopCD();
+        break;
+      case 'p':
+        player.PlayMP3();
+        break;
+      case 'r':
+        player.RepeatMP3();
+        break;
+      case 'm':
+        player.StopMP3();
+        break;
+      case 'v':
+        player.PlayWAV();
+        break;
+      case 'x':
+        player.StopWAV();
+        break;
       case 's': {
         const std::string status = player.MciStatus("status cdaudio mode");
         Check(last_api_result == media.last_command_code);
@@ -99,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                               : "Error:" + mirokan::DecimalText(last_api_result)));
         break;
       }
-      default: break;
+      default:
+        break;
     }
     Check(player.MciReply().size() <= BgmPlayer::kReplyCapacity);
   }

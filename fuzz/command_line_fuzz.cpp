@@ -2,16 +2,15 @@
 // character, only a preview carries a parent, and a plain decimal handle is read exactly.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
+#include "fuzz/fuzz_input.h"
 #include "saver/host/command_line.h"
 
 namespace {
 
-void Check(bool holds) {
-  if (!holds) std::abort();
-}
+using mirokan::fuzz::AsText;
+using mirokan::fuzz::Check;
 
 bool AllAscii(std::string_view text) {
   for (const char c : text) {
@@ -24,25 +23,30 @@ bool AllAscii(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using mirokan::StartRequest;
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = AsText(data, size);
   const mirokan::CommandLine line = mirokan::DecodeCommandLine(text);
 
   Check(line.ArgumentTextEmpty == text.empty());
   Check(line.PreviewParent.has_value() <= (line.Request == StartRequest::Preview));
   switch (line.ModeCharacter) {
-    case U'S': Check(line.Request == StartRequest::RunHidingCursor); break;
-    case U'C': Check(line.Request == StartRequest::Configure); break;
-    case U'P': Check(line.Request == StartRequest::Preview); break;
+    case U'S':
+      Check(line.Request == StartRequest::RunHidingCursor);
+      break;
+    case U'C':
+      Check(line.Request == StartRequest::Configure);
+      break;
+    case U'P':
+      Check(line.Request == StartRequest::Preview);
+      break;
     default:
-      Check(line.Request == (text.empty() ? StartRequest::RunShowingCursor
-                                          : StartRequest::EndSilently));
+      Check(line.Request ==
+            (text.empty() ? StartRequest::RunShowingCursor : StartRequest::EndSilently));
   }
   if (!AllAscii(text)) return 0;
   if (text.size() >= 2) {
     const char second = text[1];
-    Check(line.ModeCharacter == static_cast<char32_t>(second >= 'a' && second <= 'z'
-                                                          ? second - 'a' + 'A'
-                                                          : second));
+    Check(line.ModeCharacter ==
+          static_cast<char32_t>(second >= 'a' && second <= 'z' ? second - 'a' + 'A' : second));
   } else {
     Check(line.ModeCharacter == 0);
   }

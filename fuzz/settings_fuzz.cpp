@@ -7,16 +7,19 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "common/number_text.h"
+#include "fuzz/fuzz_input.h"
 #include "saver/host/settings.h"
 #include "tests/support/fake_profile_store.h"
 
 namespace {
 
+using mirokan::fuzz::AsText;
+using mirokan::fuzz::Check;
+using mirokan::fuzz::NextLine;
 using mirokan::testing::FakeProfileStore;
 
 constexpr std::string_view kFolder = "C:\\ミロカン";
@@ -29,17 +32,6 @@ class AnswerProbe final : public mirokan::FileProbe {
  private:
   bool opens_;
 };
-
-std::string_view NextLine(std::string_view& rest) {
-  const std::size_t end = rest.find('\n');
-  const std::string_view line = rest.substr(0, end);
-  rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-  return line;
-}
-
-void Check(bool holds) {
-  if (!holds) std::abort();
-}
 
 void CheckConversions(std::string_view text) {
   const double lenient = mirokan::ReadLeadingNumber(text);
@@ -62,7 +54,7 @@ void CheckConversions(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::string_view rest(reinterpret_cast<const char*>(data), size);
+  std::string_view rest = AsText(data, size);
   const std::string_view kind = NextLine(rest);
   const std::string_view repeat = NextLine(rest);
   const std::string_view file = NextLine(rest);
