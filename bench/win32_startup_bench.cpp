@@ -115,7 +115,7 @@ class ScreenRow {
     int lit = 0;
     for (int i = 0; i < kSamples; ++i) {
       const int x = (2 * i + 1) * row_.Width() / (2 * kSamples);
-      const std::uint8_t* p = row_.Bits() + static_cast<std::size_t>(x) * 3;
+      const std::uint8_t* p = row_.Row(0) + static_cast<std::size_t>(x) * 3;
       const COLORREF desk = DesktopColour(x, y, row_.Width(), ScreenHeight());
       const int difference = std::max({std::abs(p[0] - GetBValue(desk)),
                                        std::abs(p[1] - GetGValue(desk)),
