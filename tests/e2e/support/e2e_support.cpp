@@ -43,6 +43,14 @@ Process Process::Start(const std::wstring& program, const std::wstring& argument
   return process;
 }
 
+Process Process::Attach(DWORD id) {
+  Process process;
+  process.process_ = OpenProcess(
+      SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process.process_) process.id_ = id;
+  return process;
+}
+
 Process::Process(Process&& other) noexcept
     : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0)) {}
 
@@ -244,6 +252,21 @@ void MoveCursorTo(int x, int y) {
         return now.x == x && now.y == y;
       },
       5s);
+}
+
+bool ScreenChanges() {
+  const auto samples = [] {
+    std::vector<COLORREF> colours;
+    HDC screen = GetDC(nullptr);
+    for (int i = 0; i < 63; ++i) {
+      colours.push_back(GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) * (i % 9 + 1) / 10,
+                                 GetSystemMetrics(SM_CYSCREEN) * (i / 9 + 1) / 8));
+    }
+    ReleaseDC(nullptr, screen);
+    return colours;
+  };
+  const std::vector<COLORREF> before = samples();
+  return WaitUntil([&] { return samples() != before; });
 }
 
 bool CursorShowing() {

@@ -30,6 +30,8 @@ class Process {
   // In `folder`, TestFolder() when empty.
   static Process Start(const std::wstring& program, const std::wstring& arguments = L"",
                        const std::wstring& folder = L"");
+  // A process this test did not start (the renderer a session started), by its id.
+  static Process Attach(DWORD id);
   Process() = default;
   Process(Process&& other) noexcept;
   Process& operator=(Process&& other) noexcept;
@@ -87,6 +89,8 @@ void DismissMessageBox(HWND box);
 
 // Moves the real pointer (other processes see it) and waits until it reads back there.
 void MoveCursorTo(int x, int y);
+// True once a coarse grid of screen colours changed: something (the tunnel) is drawing.
+bool ScreenChanges();
 // Whether the mouse pointer shows (a hidden one does not).
 bool CursorShowing();
 // A real click (left, or right) at a point of `window`'s client area.
