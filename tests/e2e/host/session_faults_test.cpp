@@ -13,7 +13,13 @@ constexpr POINT kStart{300, 300};
 class SessionFaults : public testing::Test {
  protected:
   void SetUp() override {
+    // A Japanese user's temporary folder, which both programs inherit from us.
+    const std::wstring temporary = InFolder(L"一時ファイル");
+    CreateDirectoryW(temporary.c_str(), nullptr);
+    SetEnvironmentVariableW(L"TMP", temporary.c_str());
+    SetEnvironmentVariableW(L"TEMP", temporary.c_str());
     snapshot_ = SnapshotPath();
+    ASSERT_EQ(snapshot_.rfind(temporary, 0), 0u);
     DeleteFileW(snapshot_.c_str());
     MoveCursorTo(kStart.x, kStart.y);
   }
