@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "common/win32_handles.h"
 
 namespace mirokan::win32 {
@@ -25,6 +27,11 @@ bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
+  return WriteWholeFile(path, {bytes});
+}
+
+bool WriteWholeFile(const std::wstring& path,
+                    std::initializer_list<std::span<const std::uint8_t>> pieces) {
   // Written beside the target and renamed over it only when complete: a reader never finds
   // a half-written file, and a failed write leaves the old one as it was.
   const std::wstring partial = path + L".partial";
@@ -33,7 +40,8 @@ bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> byte
     UniqueFile file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
-    written = WriteAll(file.Get(), bytes);
+    written = std::all_of(pieces.begin(), pieces.end(),
+                          [&](std::span<const std::uint8_t> piece) { return WriteAll(file.Get(), piece); });
   }
   if (written && MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return true;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,6 +16,10 @@ std::wstring ProgramFolder();
 // Replaces the file as a whole; false, with the old file left as it was, when it could not
 // be written completely.
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes);
+// The same, with the file's bytes given in pieces written one after another (a header and
+// the pixels it describes, without first copying them together).
+bool WriteWholeFile(const std::wstring& path,
+                    std::initializer_list<std::span<const std::uint8_t>> pieces);
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::wstring& path);
 
 }  // namespace mirokan::win32

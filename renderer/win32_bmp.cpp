@@ -3,6 +3,7 @@
 #include "renderer/win32_bmp.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 #include "common/win32_handles.h"
@@ -49,28 +50,48 @@ std::wstring MessageText(BitmapMessage message, const std::wstring& path) {
   return {};
 }
 
-}  // namespace
-
-BitmapReadResult ReadBitmapFile(const std::wstring& path) {
+BitmapReadResult ReadQuietly(const std::wstring& path) {
   BitmapReadResult result;
-  {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                0, nullptr));
-    if (file) {
-      FileByteSource source(file.Get());
-      result = ReadBitmap(source);
-    } else {
-      result.messages.push_back(BitmapMessage::kErrorOpening);
-    }
-  }  // the file is closed before any message shows
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr));
+  if (file) {
+    FileByteSource source(file.Get());
+    result = ReadBitmap(source);
+  } else {
+    result.messages.push_back(BitmapMessage::kErrorOpening);
+  }
+  return result;  // the file is closed before any message shows
+}
+
+BitmapReadResult ShowMessages(BitmapReadResult result, const std::wstring& path) {
   for (const BitmapMessage message : result.messages) {
     MessageBoxW(nullptr, MessageText(message, path).c_str(), kReaderCaption, MB_OK);
   }
   return result;
 }
 
-bool LoadTunnelTexture(const std::wstring& path, GLuint& texture) {
-  const BitmapReadResult picture = ReadBitmapFile(path);
+}  // namespace
+
+BitmapReadResult ReadBitmapFile(const std::wstring& path) {
+  return ShowMessages(ReadQuietly(path), path);
+}
+
+SnapshotRead::SnapshotRead(std::wstring path) : path_(std::move(path)) {
+  // Without a thread to spare the read waits for Take() and runs there instead.
+  try {
+    result_ = std::async(std::launch::async | std::launch::deferred, ReadQuietly, path_);
+  } catch (const std::system_error&) {
+  }
+}
+
+BitmapReadResult SnapshotRead::Take() {
+  BitmapReadResult result = result_.valid() ? result_.get() : ReadQuietly(path_);
+  return ShowMessages(std::move(result), path_);
+}
+
+bool LoadTunnelTexture(SnapshotRead& snapshot, GLuint& texture) {
+  const std::wstring& path = snapshot.Path();
+  const BitmapReadResult picture = snapshot.Take();
   if (!picture.pixels) {
     MessageBoxW(nullptr, (L"Unable to load " + path).c_str(), kLoaderCaption, MB_OK);
     ExitProcess(1);  // nothing is torn down: the window goes with the process

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <future>
 #include <string>
 
 #include "renderer/bitmap_reader.h"
@@ -14,8 +15,23 @@ namespace mirokan::win32 {
 // Reads the bitmap at `path`, showing the reader's messages ("BMP Unit") in order.
 BitmapReadResult ReadBitmapFile(const std::wstring& path);
 
-// Reads `path` and builds the wall texture into `texture`. When no pixels came back it shows
+// The snapshot, read on a thread of its own from the renderer's start: the file is read
+// while the window and its rendering context are made, which takes as long again. Its
+// messages wait for the texture load, so the user sees them where they always came.
+class SnapshotRead {
+ public:
+  explicit SnapshotRead(std::wstring path);
+  const std::wstring& Path() const { return path_; }
+  // Waits for the read and shows its messages; the first call only has the picture.
+  BitmapReadResult Take();
+
+ private:
+  std::wstring path_;
+  std::future<BitmapReadResult> result_;
+};
+
+// Builds the wall texture into `texture` from the snapshot. When no pixels came back it shows
 // "Unable to load <path>" and ends the process with exit code 1; otherwise returns true.
-bool LoadTunnelTexture(const std::wstring& path, GLuint& texture);
+bool LoadTunnelTexture(SnapshotRead& snapshot, GLuint& texture);
 
 }  // namespace mirokan::win32

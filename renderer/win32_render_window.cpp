@@ -94,7 +94,7 @@ bool Fail() {
 
 }  // namespace
 
-bool OpenRenderWindow() {
+bool OpenRenderWindow(SnapshotRead& snapshot) {
   Renderer& renderer = State();
   renderer.instance = GetModuleHandleW(nullptr);
 
@@ -136,7 +136,7 @@ bool OpenRenderWindow() {
   SetFocus(renderer.window);
   TunnelScene::ResizeScene(renderer.WindowWidth, renderer.WindowHeight);
   renderer.scene.SetupScene(
-      [](GLuint& texture) { return LoadTunnelTexture(SnapshotPath(), texture); });
+      [&snapshot](GLuint& texture) { return LoadTunnelTexture(snapshot, texture); });
   CoverOtherMonitors(renderer);
   renderer.covering = true;
   return true;
@@ -160,7 +160,8 @@ void CloseRenderWindow() {
 }
 
 void RunRenderer() {
-  if (!OpenRenderWindow()) return;
+  SnapshotRead snapshot(SnapshotPath());
+  if (!OpenRenderWindow(snapshot)) return;
   Renderer& renderer = State();
   GetCursorPos(&renderer.StartCursor);
   ShowCursor(FALSE);

@@ -8,8 +8,11 @@ namespace mirokan::win32 {
 // The program's body: returns after a normal end or a failed set-up (exit code 0).
 void RunRenderer();
 
-// Window, pixel format, current context and scene; false (with everything released) on failure.
-bool OpenRenderWindow();
+class SnapshotRead;
+
+// Window, pixel format, current context and scene, whose texture comes from `snapshot`; false
+// (with everything released) on failure.
+bool OpenRenderWindow(SnapshotRead& snapshot);
 
 // Releases what OpenRenderWindow made; safe on a half-made window.
 void CloseRenderWindow();

@@ -44,7 +44,8 @@ bool BackingImage::Resize(int width, int height) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down rows
+  // Bottom-up rows are the bitmap file's own order: the snapshot goes out without a copy.
+  info.bmiHeader.biHeight = height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
@@ -70,9 +71,10 @@ void BackingImage::Fill(COLORREF colour) {
 bool BackingImage::SaveAsBitmap(const std::wstring& path) const {
   if (!bits_) return false;
   GdiFlush();  // the DIB's bits must hold every pending drawing
-  const std::vector<std::uint8_t> file = EncodeBitmap24(width_, height_, bits_, Stride());
-  if (file.empty()) return false;
-  return WriteWholeFile(path, file);
+  const std::optional<BitmapHeader> header = BitmapHeader24(width_, height_);
+  if (!header) return false;
+  return WriteWholeFile(path, {std::span<const std::uint8_t>(*header),
+                               std::span<const std::uint8_t>(bits_, Stride() * height_)});
 }
 
 // ---- Timers ---------------------------------------------------------------------------

@@ -29,12 +29,16 @@ class BackingImage {
   HDC Dc() const { return dc_.Get(); }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  // Rows top-down, each 3 × width bytes of blue, green, red padded to Stride() bytes.
+  // Rows bottom-up, as a bitmap file holds them, each 3 × width bytes of blue, green, red
+  // padded to Stride() bytes. Row(y) is the row y pixels from the top.
   const std::uint8_t* Bits() const { return bits_; }
-  std::uint8_t* Bits() { return bits_; }
   std::size_t Stride() const {
     return (static_cast<std::size_t>(width_) * 3 + 3) & ~std::size_t{3};
   }
+  const std::uint8_t* Row(int y) const {
+    return bits_ + static_cast<std::size_t>(height_ - 1 - y) * Stride();
+  }
+  std::uint8_t* Row(int y) { return bits_ + static_cast<std::size_t>(height_ - 1 - y) * Stride(); }
   // Writes the image as an uncompressed bottom-up 24-bit bitmap file, replacing one.
   bool SaveAsBitmap(const std::wstring& path) const;
   void Fill(COLORREF colour);

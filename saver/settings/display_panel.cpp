@@ -166,8 +166,8 @@ void AddLightAt(const BgrPixels& destination, const RgbImage& light, int x, int 
   const int end_x = std::min(destination.width, x + light.Width());
   const int end_y = std::min(destination.height, y + light.Height());
   for (int row = first_y; row < end_y; ++row) {
-    std::uint8_t* pixel = destination.rows + static_cast<std::size_t>(row) * destination.stride +
-                          static_cast<std::size_t>(first_x) * 3;
+    std::uint8_t* pixel = destination.rows + static_cast<std::ptrdiff_t>(row) * destination.stride +
+                          static_cast<std::ptrdiff_t>(first_x) * 3;
     for (int column = first_x; column < end_x; ++column, pixel += 3) {
       const Rgb add = light.At(column - x, row - y);
       pixel[0] = AddLight(pixel[0], add.b);

@@ -82,13 +82,13 @@ inline constexpr std::array<StarLook, kStarPictures> kStarLooks{{
 // at 255, so light is only ever added and black adds nothing.
 std::uint8_t AddLight(std::uint8_t destination, std::uint8_t source);
 
-// 24-bit pixels in rows of blue, green, red, `stride` bytes apart: the layout of the dialog's
-// off-screen pictures.
+// 24-bit pixels in rows of blue, green, red: `rows` is the top row, and each next row lies
+// `stride` bytes on (negative for the dialog's bottom-up off-screen pictures).
 struct BgrPixels {
   std::uint8_t* rows = nullptr;
   int width = 0;
   int height = 0;
-  std::size_t stride = 0;
+  std::ptrdiff_t stride = 0;
 };
 
 // Adds `light` with its top left at (x, y), clipped to the destination. This is the

@@ -151,7 +151,8 @@ class FilledBox final : public WindowlessControl {
 };
 
 BgrPixels PixelsOf(BackingImage& image) {
-  return {image.Bits(), image.Width(), image.Height(), image.Stride()};
+  return {image.Row(0), image.Width(), image.Height(),
+          -static_cast<std::ptrdiff_t>(image.Stride())};
 }
 
 }  // namespace

@@ -43,8 +43,7 @@ class RecordingForm final : public Form {
 
 COLORREF ImagePixel(const BackingImage& image, int x, int y) {
   GdiFlush();
-  const std::size_t stride = (static_cast<std::size_t>(image.Width()) * 3 + 3) & ~std::size_t{3};
-  const std::uint8_t* pixel = image.Bits() + static_cast<std::size_t>(y) * stride + x * 3;
+  const std::uint8_t* pixel = image.Row(y) + x * 3;
   return RGB(pixel[2], pixel[1], pixel[0]);
 }
 

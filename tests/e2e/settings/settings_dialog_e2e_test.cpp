@@ -270,7 +270,7 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
 // ---- The banner, in this process ---------------------------------------------------------
 
 Rgb PixelOf(const win32::BackingImage& image, int x, int y) {
-  const std::uint8_t* p = image.Bits() + y * image.Stride() + x * 3;
+  const std::uint8_t* p = image.Row(y) + x * 3;
   return {p[2], p[1], p[0]};
 }
 

@@ -1,0 +1,398 @@
+// Start-up benchmark, run under Wine by `scripts/bench startup` on one virtual screen size:
+// the time from starting `Mirokan.scr /s` to the first tunnel frame on the screen (pixels
+// read back), and the same road cut into its steps, each run on its own with the programs'
+// own code and set against a floor measured in the same run.
+//
+//   startup_bench FOLDER [RUNS]   FOLDER holds the Mirokan.scr and Mirokan.data to measure
+//   startup_bench --bare          exits at once (the bare process start of the floor)
+//
+// Prints one CSV row a measure: width,height,measure,median_ms,floor,floor_ms,ratio.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/snapshot_path.h"
+#include "common/win32_handles.h"
+#include "renderer/bitmap_reader.h"
+#include "renderer/tunnel_scene.h"
+#include "renderer/win32_bmp.h"
+#include "saver/host/win32_forms.h"
+
+namespace {
+
+using mirokan::win32::BackingImage;
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const std::size_t mid = values.size() / 2;
+  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+// ---- The desktop the saver photographs ----------------------------------------------------
+
+// Bright everywhere (no channel sum below 300), so the tunnel's dark far end and a blank
+// window both read as "not the desktop".
+COLORREF DesktopColour(int x, int y, int width, int height) {
+  const int r = 120 + 135 * x / std::max(1, width);
+  const int g = 120 + 135 * y / std::max(1, height);
+  const int b = ((x / 64 + y / 64) % 2) ? 240 : 140;
+  return RGB(r, g, b);
+}
+
+LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(window, &paint);
+    const int width = ScreenWidth();
+    const int height = ScreenHeight();
+    // Tiles of 64 pixels, each one colour: a few thousand fills, not millions of pixels.
+    for (int y = 0; y < height; y += 64) {
+      for (int x = 0; x < width; x += 64) {
+        SetDCBrushColor(dc, DesktopColour(x, y, width, height));
+        RECT tile{x, y, x + 64, y + 64};
+        FillRect(dc, &tile, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+      }
+    }
+    EndPaint(window, &paint);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+HWND ShowDesktop() {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = DesktopProc;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.lpszClassName = L"MirokanBenchDesktop";
+  RegisterClassW(&window_class);
+  const HWND window = CreateWindowExW(0, window_class.lpszClassName, L"bench desktop", WS_POPUP,
+                                      0, 0, ScreenWidth(), ScreenHeight(), nullptr, nullptr,
+                                      window_class.hInstance, nullptr);
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+  return window;
+}
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+// ---- Reading the screen ---------------------------------------------------------------------
+
+// One screen row through the middle, read into a small DIB in one copy.
+class ScreenRow {
+ public:
+  ScreenRow() {
+    row_.Resize(ScreenWidth(), 1);
+  }
+  // The tunnel's first frame: most of the row is neither the desktop nor dark (a window
+  // that has not drawn yet shows black).
+  bool ShowsTunnel() {
+    const HDC screen = GetDC(nullptr);
+    const int y = ScreenHeight() / 2;
+    BitBlt(row_.Dc(), 0, 0, row_.Width(), 1, screen, 0, y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    GdiFlush();
+    constexpr int kSamples = 64;
+    int changed = 0;
+    int lit = 0;
+    for (int i = 0; i < kSamples; ++i) {
+      const int x = (2 * i + 1) * row_.Width() / (2 * kSamples);
+      const std::uint8_t* p = row_.Row(0) + static_cast<std::size_t>(x) * 3;
+      const COLORREF desk = DesktopColour(x, y, row_.Width(), ScreenHeight());
+      const int difference = std::max({std::abs(p[0] - GetBValue(desk)),
+                                       std::abs(p[1] - GetGValue(desk)),
+                                       std::abs(p[2] - GetRValue(desk))});
+      if (difference > 24) ++changed;
+      if (p[0] + p[1] + p[2] > 60) ++lit;
+    }
+    return changed > kSamples / 2 && lit > kSamples / 2;
+  }
+
+ private:
+  BackingImage row_;
+};
+
+// ---- Processes --------------------------------------------------------------------------------
+
+struct Started {
+  mirokan::win32::UniqueKernelHandle process;
+  DWORD id = 0;
+};
+
+Started StartProgram(const std::wstring& program, const std::wstring& arguments,
+                     const std::wstring& folder) {
+  std::wstring command_line = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" ") + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  Started started;
+  if (CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     folder.c_str(), &startup, &info)) {
+    CloseHandle(info.hThread);
+    started.process.Reset(info.hProcess);
+    started.id = info.dwProcessId;
+  }
+  return started;
+}
+
+bool Exited(const Started& started, DWORD wait_ms = 0) {
+  return !started.process || WaitForSingleObject(started.process.Get(), wait_ms) == WAIT_OBJECT_0;
+}
+
+HWND RendererWindow() { return FindWindowW(L"OpenGL", L"Tunnel_Velkan"); }
+
+// ---- The whole road, from outside -------------------------------------------------------------
+
+struct RoadTimes {
+  double snapshot_ready = -1;  // the snapshot file is in place
+  double window_shown = -1;    // the renderer's window is visible
+  double first_frame = -1;     // the tunnel is on the screen
+};
+
+RoadTimes RunSaverOnce(const std::wstring& folder) {
+  const std::wstring snapshot = mirokan::SnapshotPath();
+  DeleteFileW(snapshot.c_str());
+  const POINT rest{ScreenWidth() / 2, ScreenHeight() / 2};
+  SetCursorPos(rest.x, rest.y);
+  ScreenRow screen;
+  RoadTimes times;
+
+  const Clock::time_point start = Clock::now();
+  Started saver = StartProgram(folder + L"\\Mirokan.scr", L"/s", folder);
+  while (MsSince(start) < 30000) {
+    const double now = MsSince(start);
+    if (times.snapshot_ready < 0 && GetFileAttributesW(snapshot.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      times.snapshot_ready = now;
+    }
+    if (times.window_shown < 0) {
+      const HWND window = RendererWindow();
+      if (window && IsWindowVisible(window)) times.window_shown = now;
+    }
+    if (times.window_shown >= 0 && screen.ShowsTunnel()) {
+      times.first_frame = MsSince(start);
+      break;
+    }
+    if (Exited(saver)) break;
+    PumpMessages();
+  }
+
+  // The mouse ends both programs; then the pointer goes back for the next run.
+  SetCursorPos(rest.x + 200, rest.y + 200);
+  if (!Exited(saver, 10000) && saver.process) TerminateProcess(saver.process.Get(), 1);
+  for (int i = 0; i < 500 && RendererWindow(); ++i) Sleep(10);
+  SetCursorPos(rest.x, rest.y);
+  PumpMessages();
+  return times;
+}
+
+// ---- The steps, one at a time -----------------------------------------------------------------
+
+struct Step {
+  const char* name;
+  const char* floor_name;
+  std::vector<double> step;
+  std::vector<double> floor;
+};
+
+double Time(const std::function<void()>& work) {
+  const Clock::time_point start = Clock::now();
+  work();
+  return MsSince(start);
+}
+
+// A hidden window with a current rendering context, as the renderer makes one.
+class GlWindow {
+ public:
+  GlWindow() {
+    window_ = CreateWindowExW(0, L"STATIC", L"bench gl", WS_POPUP, 0, 0, 64, 64, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    dc_ = GetDC(window_);
+    PIXELFORMATDESCRIPTOR format{};
+    format.nSize = sizeof(format);
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = 24;
+    format.cDepthBits = 16;
+    SetPixelFormat(dc_, ChoosePixelFormat(dc_, &format), &format);
+    context_ = wglCreateContext(dc_);
+    wglMakeCurrent(dc_, context_);
+  }
+  ~GlWindow() {
+    wglMakeCurrent(nullptr, nullptr);
+    if (context_) wglDeleteContext(context_);
+    ReleaseDC(window_, dc_);
+    DestroyWindow(window_);
+  }
+
+ private:
+  HWND window_ = nullptr;
+  HDC dc_ = nullptr;
+  HGLRC context_ = nullptr;
+};
+
+std::vector<Step> RunSteps(const std::wstring& folder, int runs, const std::wstring& self) {
+  const int width = ScreenWidth();
+  const int height = ScreenHeight();
+  const std::wstring snapshot = mirokan::SnapshotPathIn(folder) + L".bench";
+  const std::wstring plain = snapshot + L".plain";
+  std::vector<Step> steps = {
+      {"desktop copy", "copy into a ready image", {}, {}},
+      {"snapshot write", "plain write of the same bytes", {}, {}},
+      {"renderer start to its window", "bare process start", {}, {}},
+      {"snapshot read", "plain read of the same bytes", {}, {}},
+      {"texture build", "-", {}, {}},
+      {"read and texture build", "texture build alone", {}, {}},
+  };
+  BackingImage ready;
+  ready.Resize(width, height);
+  GlWindow gl;
+
+  for (int run = 0; run < runs; ++run) {
+    const HDC screen = GetDC(nullptr);
+    // The session's way: a fresh screen-sized image, then one copy of the desktop into it.
+    BackingImage image;
+    steps[0].step.push_back(Time([&] {
+      image.Resize(width, height);
+      BitBlt(image.Dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
+      GdiFlush();
+    }));
+    steps[0].floor.push_back(Time([&] {
+      BitBlt(ready.Dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
+      GdiFlush();
+    }));
+    ReleaseDC(nullptr, screen);
+
+    DeleteFileW(snapshot.c_str());
+    steps[1].step.push_back(Time([&] { image.SaveAsBitmap(snapshot); }));
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    GetFileAttributesExW(snapshot.c_str(), GetFileExInfoStandard, &attributes);
+    const DWORD file_size = attributes.nFileSizeLow;
+    std::vector<char> bytes(file_size, 'x');
+    DeleteFileW(plain.c_str());
+    steps[1].floor.push_back(Time([&] {
+      const HANDLE file = CreateFileW(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+      DWORD written = 0;
+      WriteFile(file, bytes.data(), file_size, &written, nullptr);
+      CloseHandle(file);
+    }));
+
+    // The renderer is started with no snapshot in its place, so it stops at its first message
+    // box once its window is up; only the start matters here.
+    DeleteFileW(mirokan::SnapshotPath().c_str());
+    steps[2].step.push_back(Time([&] {
+      Started renderer = StartProgram(folder + L"\\Mirokan.data", L"", folder);
+      while (!RendererWindow() && !Exited(renderer)) Sleep(0);
+      if (renderer.process) TerminateProcess(renderer.process.Get(), 0);
+      WaitForSingleObject(renderer.process.Get(), 10000);
+    }));
+    steps[2].floor.push_back(Time([&] {
+      Started bare = StartProgram(self, L"--bare", folder);
+      WaitForSingleObject(bare.process.Get(), 10000);
+    }));
+
+    mirokan::BitmapReadResult picture;
+    steps[3].step.push_back(Time([&] { picture = mirokan::win32::ReadBitmapFile(snapshot); }));
+    steps[3].floor.push_back(Time([&] {
+      const HANDLE file = CreateFileW(plain.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+      DWORD got = 0;
+      ReadFile(file, bytes.data(), file_size, &got, nullptr);
+      CloseHandle(file);
+    }));
+
+    GLuint texture = 0;
+    if (picture.pixels) {
+      const double build = Time([&] {
+        mirokan::BuildTunnelTexture(picture.width, picture.height, picture.pixels->data(),
+                                    texture);
+        glFinish();
+      });
+      glDeleteTextures(1, &texture);
+      steps[4].step.push_back(build);
+      steps[5].floor.push_back(build);
+      steps[5].step.push_back(steps[3].step.back() + build);
+    }
+  }
+  DeleteFileW(snapshot.c_str());
+  DeleteFileW(plain.c_str());
+  return steps;
+}
+
+void PrintRow(const char* measure, double median, const char* floor_name, double floor) {
+  std::printf("%d,%d,%s,%.1f,%s,", ScreenWidth(), ScreenHeight(), measure, median, floor_name);
+  if (floor > 0) {
+    std::printf("%.1f,%.2f\n", floor, median / floor);
+  } else {
+    std::printf(",\n");
+  }
+}
+
+std::wstring OwnPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+  return path;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc >= 2 && std::wstring(argv[1]) == L"--bare") return 0;
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: startup_bench FOLDER [RUNS]\n");
+    return 2;
+  }
+  const std::wstring folder = argv[1];
+  const int runs = argc >= 3 ? std::max(1, _wtoi(argv[2])) : 6;
+  SetProcessDPIAware();
+
+  const HWND desktop = ShowDesktop();
+  for (int i = 0; i < 20; ++i) {
+    PumpMessages();
+    Sleep(10);
+  }
+  RunSaverOnce(folder);  // the first start also loads Wine's libraries: not counted
+  std::vector<double> snapshot_ready, window_shown, first_frame;
+  int missed = 0;
+  for (int run = 0; run < runs; ++run) {
+    const RoadTimes times = RunSaverOnce(folder);
+    if (times.first_frame < 0) {
+      ++missed;
+      continue;
+    }
+    snapshot_ready.push_back(times.snapshot_ready);
+    window_shown.push_back(times.window_shown);
+    first_frame.push_back(times.first_frame);
+  }
+  DestroyWindow(desktop);
+  PumpMessages();
+
+  const std::vector<Step> steps = RunSteps(folder, runs, OwnPath());
+  PrintRow("first frame", Median(first_frame), "-", 0);
+  PrintRow("snapshot in place", Median(snapshot_ready), "-", 0);
+  PrintRow("renderer window shown", Median(window_shown), "-", 0);
+  for (const Step& step : steps) {
+    PrintRow(step.name, Median(step.step), step.floor_name, Median(step.floor));
+  }
+  if (missed > 0) std::fprintf(stderr, "%d of %d runs showed no tunnel within 30 s\n", missed, runs);
+  return missed == runs ? 1 : 0;
+}
