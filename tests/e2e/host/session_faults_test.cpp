@@ -2,6 +2,9 @@
 // the renderer reads it, the session itself killed. The session and the next run hold.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 #include "common/snapshot_path.h"
 #include "e2e_support.h"
 
@@ -16,8 +19,12 @@ class SessionFaults : public testing::Test {
     // A Japanese user's temporary folder, which both programs inherit from us.
     const std::wstring temporary = InFolder(L"一時ファイル");
     CreateDirectoryW(temporary.c_str(), nullptr);
-    SetEnvironmentVariableW(L"TMP", temporary.c_str());
-    SetEnvironmentVariableW(L"TEMP", temporary.c_str());
+    for (auto& [name, value] : saved_environment_) {
+      wchar_t buffer[32768];
+      const DWORD length = GetEnvironmentVariableW(name, buffer, 32768);
+      value = length > 0 && length < 32768 ? std::optional<std::wstring>(buffer) : std::nullopt;
+      SetEnvironmentVariableW(name, temporary.c_str());
+    }
     snapshot_ = SnapshotPath();
     ASSERT_EQ(snapshot_.rfind(temporary, 0), 0u);
     DeleteFileW(snapshot_.c_str());
@@ -26,6 +33,9 @@ class SessionFaults : public testing::Test {
   void TearDown() override {
     KillProcessesNamed(L"Mirokan.data");
     DeleteFileW(snapshot_.c_str());
+    for (const auto& [name, value] : saved_environment_) {
+      SetEnvironmentVariableW(name, value ? value->c_str() : nullptr);
+    }
   }
 
   Process StartSession() { return Process::Start(InFolder(L"Mirokan.scr"), L"/s"); }
@@ -41,7 +51,9 @@ class SessionFaults : public testing::Test {
 
   // The renderer hides the cursor once it has its texture, as its loop begins. (The desktop
   // the session photographs is black, so the tunnel shows no change on the screen.)
-  static bool TunnelRuns() { return WaitUntil([] { return !CursorShowing(); }); }
+  static bool TunnelRuns() {
+    return WaitUntil([] { return !CursorShowing(); });
+  }
 
   // The session ran on: the mouse still ends it, and its end deletes the snapshot.
   void ExpectMouseEnds(Process& saver) {
@@ -55,6 +67,8 @@ class SessionFaults : public testing::Test {
   }
 
   std::wstring snapshot_;
+  std::pair<const wchar_t*, std::optional<std::wstring>> saved_environment_[2] = {{L"TMP", {}},
+                                                                                  {L"TEMP", {}}};
 };
 
 TEST_F(SessionFaults, RendererKilledInTheMiddleOfARun) {
@@ -69,12 +83,11 @@ TEST_F(SessionFaults, RendererKilledInTheMiddleOfARun) {
 
 TEST_F(SessionFaults, SnapshotDeletedBeforeTheRendererReadsIt) {
   Process saver = StartSession();
-  // The renderer opens the snapshot only once its window has a GL context, well after the
-  // window exists.
-  HWND window = nullptr;
-  Process renderer = Renderer(&window);
+  // Deleted the moment it is renamed into place, before the process the session starts next
+  // can have opened it.
+  ASSERT_TRUE(WaitUntil([&] { return DeleteFileW(snapshot_.c_str()) != FALSE; }, 20s, 0ms));
+  Process renderer = Renderer();
   ASSERT_TRUE(renderer.Started());
-  ASSERT_TRUE(DeleteFileW(snapshot_.c_str()));
   const std::wstring messages[][2] = {{L"BMP Unit", L"Error opening \"" + snapshot_},
                                       {L"Loading Textures", L"Unable to load " + snapshot_}};
   for (const auto& [caption, text] : messages) {

@@ -168,12 +168,16 @@ TEST_F(RendererTest, HostileSnapshotsGiveAMessageOrARunningTunnel) {
     bool tunnel_runs;
   };
   const Case cases[] = {
-      {"biSizeImage far beyond the file", patched({.width = 64, .height = 64}, 34, 0xFFFFFFF0u),
-       {data}, true},
+      {"biSizeImage far beyond the file",
+       patched({.width = 64, .height = 64}, 34, 0xFFFFFFF0u),
+       {data},
+       true},
       {"0 x 0", test::MakeBitmapFile({.width = 0, .height = 0}), {data}, false},
       {"1 x 1", test::MakeBitmapFile({.width = 1, .height = 1}), {}, true},
       {"wider than the largest texture",
-       test::MakeBitmapFile({.width = max_side + 1, .height = 8}), {}, true},
+       test::MakeBitmapFile({.width = max_side + 1, .height = 8}),
+       {},
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -212,14 +212,14 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
     bool other_lines_kept = true;
   };
   const Case cases[] = {
-      {"read-only file", IniBytes("1", "3", "") + "; kept\r\n", FILE_ATTRIBUTE_READONLY, false,
-       1, 3},
+      {"read-only file", IniBytes("1", "3", "") + "; kept\r\n", FILE_ATTRIBUTE_READONLY, false, 1,
+       3},
       {"read-only folder", IniBytes("1", "3", "") + "; kept\r\n", 0, true, 1, 3},
       {"10,000 junk lines", junk + IniBytes("1", "12", ""), 0, false, 1, 12},
-      {"control characters", IniBytes("\x01" "1", "\t7\t", "C:\\\x07\x1b.mp3") + "\x7f\r\n", 0,
-       false, 0, 7},
-      {"music path of 300 characters", IniBytes("2", "", win32::Utf8ToAnsi(long_path)), 0, false,
-       0, 0},
+      {"control characters", IniBytes("1\001", "7\177", "C:\\\a\x1b.mp3") + "\x7f\r\n", 0, false, 0,
+       0},
+      {"music path of 300 characters", IniBytes("2", "", win32::Utf8ToAnsi(long_path)), 0, false, 0,
+       0},
       {"keys in UTF-8", "[Section]\r\nBGM区分=1\r\nBGMﾘﾋﾟｰﾄ=3\r\n", 0, false, 0, 0, false},
   };
   for (const Case& c : cases) {

@@ -16,12 +16,13 @@ std::wstring InFolder(const std::wstring& name) {
   return TestFolder() + L"\\" + name;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline,
+               std::chrono::milliseconds poll) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   for (;;) {
     if (condition()) return true;
     if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(poll);
   }
 }
 
@@ -45,8 +46,8 @@ Process Process::Start(const std::wstring& program, const std::wstring& argument
 
 Process Process::Attach(DWORD id) {
   Process process;
-  process.process_ = OpenProcess(
-      SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  process.process_ =
+      OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
   if (process.process_) process.id_ = id;
   return process;
 }

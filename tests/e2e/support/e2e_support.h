@@ -19,9 +19,11 @@ using namespace std::chrono_literals;
 std::wstring TestFolder();
 std::wstring InFolder(const std::wstring& name);
 
-// Polls every 20 ms; true when `condition` held before `deadline`.
+// Polls every `poll` (0: as fast as it can, to win a race); true when `condition` held
+// before `deadline`.
 bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds deadline = std::chrono::seconds(20));
+               std::chrono::milliseconds deadline = std::chrono::seconds(20),
+               std::chrono::milliseconds poll = std::chrono::milliseconds(20));
 
 // A child process; the destructor kills it (and waits) if it still runs, so no test leaves
 // a program of ours behind.
