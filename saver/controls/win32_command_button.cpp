@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/win32_handler_scope.h"
+#include "common/win32_system_library.h"
 #include "common/win32_text.h"
 #include "common/win32_window_class.h"
 #include "saver/controls/button_faces.h"
@@ -377,7 +378,9 @@ void CommandButton::PaintGradient(Gradient gradient) {
       {width_ - 1, height_ - 1, Channel16(second.r), Channel16(second.g), Channel16(second.b), 0},
   };
   GRADIENT_RECT rect{1, 0};
-  GradientFill(surface_dc_.Get(), vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+  static const auto gradient_fill =
+      SystemFunction<decltype(GradientFill)>(L"msimg32.dll", "GradientFill");
+  if (gradient_fill) gradient_fill(surface_dc_.Get(), vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 }
 
 void CommandButton::ComposeBackBuffer() {

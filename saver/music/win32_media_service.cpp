@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/win32_system_library.h"
 #include "common/win32_text.h"
 
 namespace mirokan::win32 {
@@ -41,8 +42,12 @@ void AnsiTextToUtf8InPlace(std::span<char> buffer) {
 
 std::int32_t MciMediaService::SendCommand(std::string_view command, std::span<char> reply) {
   const std::string ansi = Utf8ToAnsi(command);
-  const MCIERROR code = mciSendStringA(ansi.c_str(), reply.empty() ? nullptr : reply.data(),
-                                       static_cast<UINT>(reply.size()), nullptr);
+  static const auto send = SystemFunction<decltype(mciSendStringA)>(L"winmm.dll", "mciSendStringA");
+  // Without the multimedia library no device can be reached, as without a driver.
+  const MCIERROR code =
+      send ? send(ansi.c_str(), reply.empty() ? nullptr : reply.data(),
+                  static_cast<UINT>(reply.size()), nullptr)
+           : MCIERR_CANNOT_LOAD_DRIVER;
   // Only a successful command wrote a reply; after a failure the buffer holds no new text.
   if (code == 0) AnsiTextToUtf8InPlace(reply);
   return static_cast<std::int32_t>(code);
@@ -50,8 +55,10 @@ std::int32_t MciMediaService::SendCommand(std::string_view command, std::span<ch
 
 bool MciMediaService::GetErrorText(std::int32_t code, std::span<char> text) {
   if (text.empty()) return false;
-  if (!mciGetErrorStringA(static_cast<MCIERROR>(code), text.data(),
-                          static_cast<UINT>(text.size()))) {
+  static const auto error_text =
+      SystemFunction<decltype(mciGetErrorStringA)>(L"winmm.dll", "mciGetErrorStringA");
+  if (!error_text ||
+      !error_text(static_cast<MCIERROR>(code), text.data(), static_cast<UINT>(text.size()))) {
     return false;
   }
   AnsiTextToUtf8InPlace(text);

@@ -11,23 +11,35 @@
 #include <limits>
 #include <string>
 
+#include "common/win32_system_library.h"
 #include "common/win32_text.h"
 
 namespace mirokan::win32 {
+namespace {
+
+// Without the multimedia library there is no device and nothing plays.
+BOOL PlaySoundNamed(const char* name, DWORD flags) {
+  static const auto play = SystemFunction<decltype(PlaySoundA)>(L"winmm.dll", "PlaySoundA");
+  return play ? play(name, nullptr, flags) : FALSE;
+}
+
+}  // namespace
 
 std::int32_t WinmmSoundPlayer::OutputDeviceCount() {
-  const UINT count = waveOutGetNumDevs();
+  static const auto device_count =
+      SystemFunction<decltype(waveOutGetNumDevs)>(L"winmm.dll", "waveOutGetNumDevs");
+  const UINT count = device_count ? device_count() : 0;
   return static_cast<std::int32_t>(
       std::min<UINT>(count, static_cast<UINT>(std::numeric_limits<std::int32_t>::max())));
 }
 
 std::int32_t WinmmSoundPlayer::PlayLooping(std::string_view name) {
   const std::string ansi = Utf8ToAnsi(name);
-  return PlaySoundA(ansi.c_str(), nullptr, SND_ASYNC | SND_LOOP);
+  return PlaySoundNamed(ansi.c_str(), SND_ASYNC | SND_LOOP);
 }
 
 std::int32_t WinmmSoundPlayer::Stop() {
-  return PlaySoundA(nullptr, nullptr, 0);
+  return PlaySoundNamed(nullptr, 0);
 }
 
 }  // namespace mirokan::win32

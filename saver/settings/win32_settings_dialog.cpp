@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/win32_system_library.h"
 #include "common/win32_text.h"
 #include "saver/host/win32_application.h"
 #include "saver/host/win32_profile_store.h"
@@ -388,7 +389,9 @@ void SettingsDialog::ChooseFile() {
   request.nMaxFileTitle = 255;
   request.lpstrTitle = title.c_str();
   request.Flags = 0;
-  state_.LastApiResult = GetOpenFileNameA(&request);
+  static const auto open_file_name =
+      SystemFunction<decltype(GetOpenFileNameA)>(L"comdlg32.dll", "GetOpenFileNameA");
+  state_.LastApiResult = open_file_name ? open_file_name(&request) : FALSE;
   if (state_.LastApiResult <= 0) return;
   state_.settings.BGMFile = AnsiToUtf8(file_name.c_str());
   lbl_fname_->SetText(Utf8ToWide(state_.settings.BGMFile));
@@ -405,7 +408,11 @@ void SettingsDialog::Save() {
 void SettingsDialog::OpenWebPage() {
   SetScreenMousePointer(MousePointer::Hourglass);
   // A failure of the shell is not reported: the dialog simply stays as it is.
-  (void)ShellExecuteA(Handle(), "open", BannerText.c_str(), "", "", SW_SHOWNORMAL);
+  static const auto shell_execute =
+      SystemFunction<decltype(ShellExecuteA)>(L"shell32.dll", "ShellExecuteA");
+  if (shell_execute) {
+    (void)shell_execute(Handle(), "open", BannerText.c_str(), "", "", SW_SHOWNORMAL);
+  }
   SetScreenMousePointer(MousePointer::Default);
 }
 
