@@ -3,6 +3,8 @@
 // for it: this test runs under the same Wine prefix, so GetTempPathW agrees.
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+
 #include <string>
 #include <vector>
 
@@ -15,22 +17,24 @@ namespace {
 
 constexpr auto kStartDeadline = std::chrono::seconds(30);
 
-// A varied picture, so that the sliding walls change the screen from frame to frame.
-// True once a coarse grid of screen colours changed: the loop is drawing (and so testing
-// its exits).
-bool ScreenChanges() {
-  const auto samples = [] {
-    std::vector<COLORREF> colours;
-    HDC screen = GetDC(nullptr);
-    for (int i = 0; i < 63; ++i) {
-      colours.push_back(GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) * (i % 9 + 1) / 10,
-                                 GetSystemMetrics(SM_CYSCREEN) * (i / 9 + 1) / 8));
-    }
-    ReleaseDC(nullptr, screen);
-    return colours;
-  };
-  const std::vector<COLORREF> before = samples();
-  return WaitUntil([&] { return samples() != before; });
+// GL_MAX_TEXTURE_SIZE of the driver the renderer gets, read through a context of our own.
+GLint MaxTextureSize() {
+  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr,
+                                nullptr, nullptr);
+  HDC dc = GetDC(window);
+  PIXELFORMATDESCRIPTOR format{.nSize = sizeof(format),
+                               .nVersion = 1,
+                               .dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL,
+                               .cColorBits = 32};
+  SetPixelFormat(dc, ChoosePixelFormat(dc, &format), &format);
+  HGLRC context = wglCreateContext(dc);
+  GLint size = 0;
+  if (context && wglMakeCurrent(dc, context)) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+  wglMakeCurrent(nullptr, nullptr);
+  if (context) wglDeleteContext(context);
+  ReleaseDC(window, dc);
+  DestroyWindow(window);
+  return size;
 }
 
 class RendererTest : public testing::Test {
@@ -144,6 +148,54 @@ TEST_F(RendererTest, SnapshotTruncatedInItsPixelsWarnsAndTheTunnelRunsOn) {
   EXPECT_TRUE(TopWindows(renderer_.Id(), L"#32770", nullptr, true).empty()) << "a second message";
   PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_EQ(ExitCode(), 0u);
+}
+
+// Headers that lie and pictures GL cannot take as they are: a message that says what went
+// wrong and exit code 1, or a tunnel that runs; never a crash or a hang.
+TEST_F(RendererTest, HostileSnapshotsGiveAMessageOrARunningTunnel) {
+  const auto patched = [](test::BitmapFixture fixture, std::size_t offset, std::uint32_t value) {
+    std::string file = test::MakeBitmapFile(fixture);
+    for (int i = 0; i < 4; ++i) file[offset + i] = static_cast<char>(value >> (8 * i));
+    return file;
+  };
+  const GLint max_side = MaxTextureSize();
+  ASSERT_GT(max_side, 0);
+  const std::wstring data = L"Error reading bitmap data";
+  struct Case {
+    const char* name;
+    std::string file;
+    std::vector<std::wstring> reader_messages;
+    bool tunnel_runs;
+  };
+  const Case cases[] = {
+      {"biSizeImage far beyond the file",
+       patched({.width = 64, .height = 64}, 34, 0xFFFFFFF0u),
+       {data},
+       true},
+      {"0 x 0", test::MakeBitmapFile({.width = 0, .height = 0}), {data}, false},
+      {"1 x 1", test::MakeBitmapFile({.width = 1, .height = 1}), {}, true},
+      {"wider than the largest texture",
+       test::MakeBitmapFile({.width = max_side + 1, .height = 8}),
+       {},
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start(c.file);
+    for (const std::wstring& text : c.reader_messages) ExpectMessageBox(L"BMP Unit", text);
+    if (c.tunnel_runs) {
+      HWND window = WaitForWindow(renderer_.Id(), L"OpenGL", L"Tunnel_Velkan", kStartDeadline);
+      ASSERT_NE(window, nullptr);
+      EXPECT_TRUE(WaitUntil([&] { return !CursorShowing(); })) << "the loop never began";
+      EXPECT_TRUE(TopWindows(renderer_.Id(), L"#32770", nullptr, true).empty());
+      PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+      EXPECT_EQ(ExitCode(), 0u);
+    } else {
+      ExpectMessageBox(L"Loading Textures", L"Unable to load " + snapshot_);
+      EXPECT_EQ(ExitCode(), 1u);
+    }
+    renderer_.Kill();
+  }
 }
 
 }  // namespace

@@ -9,10 +9,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <sstream>
 
+#include "common/number_text.h"
 #include "common/win32_handles.h"
 #include "common/win32_text.h"
 #include "e2e_support.h"
+#include "saver/host/settings.h"
+#include "saver/host/win32_profile_store.h"
 #include "saver/settings/dialog_rules.h"
 #include "saver/settings/win32_settings_dialog.h"
 
@@ -33,8 +37,8 @@ std::string IniBytes(const std::string& kind, const std::string& repeat, const s
 // Mirokan.scr /c in another process, and its controls where the layout puts them.
 class RemoteDialog {
  public:
-  RemoteDialog() {
-    process_ = e2e::Process::Start(InFolder(L"Mirokan.scr"), L"/c");
+  explicit RemoteDialog(const std::wstring& program = InFolder(L"Mirokan.scr")) {
+    process_ = e2e::Process::Start(program, L"/c");
     window_ = e2e::WaitForWindow(process_.Id(), nullptr, L"<Mirokan>");
     e2e::WaitUntil([&] { return window_ && IsWindowVisible(window_); });
   }
@@ -170,6 +174,97 @@ TEST(SettingsDialog, ScaledScreenGrowsTheWholeDialogByHalf) {
   }
   PostMessageW(dialog.Window(), WM_CLOSE, 0, 0);
   dialog.ExpectEnds();
+}
+
+// The lines of `text` that do not set one of the three keys, in order.
+std::vector<std::string> OtherLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    bool key = false;
+    for (const char* name : {kKeyBgmKind, kKeyBgmRepeat, kKeyBgmFile}) {
+      key = key || line.starts_with(win32::Utf8ToAnsi(name) + "=");
+    }
+    if (!key) lines.push_back(line);
+  }
+  return lines;
+}
+
+// Settings files that a hand, another program or a locked disk may leave: the dialog opens
+// on what the rules make of them, "設定" still closes it, and no line that was in the file
+// is lost.
+TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
+  std::string junk;
+  for (int i = 0; i < 10000; ++i) junk += "junk " + std::to_string(i) + " ][=;\r\n";
+  std::string long_path = "C:\\";  // 300 characters, 600 bytes in code page 932
+  while (long_path.size() < 296 * 3) long_path += "曲";
+  long_path += ".mp3";
+  struct Case {
+    const char* name;
+    std::string before;
+    DWORD file_attributes;
+    bool folder_read_only;
+    std::int16_t kind, repeat;  // what the dialog shows, and so writes back
+    // Lines that are no text of the code page may come back re-encoded: Wine's profile
+    // writer decodes the whole file and writes it out again, '・' for every byte it could not
+    // decode. Only the three values are checked then.
+    bool other_lines_kept = true;
+  };
+  const Case cases[] = {
+      {"read-only file", IniBytes("1", "3", "") + "; kept\r\n", FILE_ATTRIBUTE_READONLY, false, 1,
+       3},
+      {"read-only folder", IniBytes("1", "3", "") + "; kept\r\n", 0, true, 1, 3},
+      {"10,000 junk lines", junk + IniBytes("1", "12", ""), 0, false, 1, 12},
+      {"control characters", IniBytes("1\001", "7\177", "C:\\\a\x1b.mp3") + "\x7f\r\n", 0, false, 0,
+       0},
+      {"music path of 300 characters", IniBytes("2", "", win32::Utf8ToAnsi(long_path)), 0, false, 0,
+       0},
+      {"keys in UTF-8", "[Section]\r\nBGM区分=1\r\nBGMﾘﾋﾟｰﾄ=3\r\n", 0, false, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::wstring folder = e2e::TestFolder();
+    if (c.folder_read_only) {
+      folder = InFolder(L"読み取り専用");
+      CreateDirectoryW(folder.c_str(), nullptr);
+      for (const wchar_t* program : {L"\\Mirokan.scr", L"\\Mirokan.data"}) {
+        CopyFileW(InFolder(program + 1).c_str(), (folder + program).c_str(), FALSE);
+      }
+    }
+    const std::wstring ini = folder + L"\\Mirokan.ini";
+    SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(e2e::WriteFileBytes(ini, c.before));
+    SetFileAttributesW(ini.c_str(), c.file_attributes | FILE_ATTRIBUTE_NORMAL);
+    // Windows ignores the attribute on a folder and writes the file anyway; Wine takes the
+    // folder's write permission away. Either way the file keeps what it held.
+    if (c.folder_read_only) SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
+
+    RemoteDialog dialog(folder + L"\\Mirokan.scr");
+    ASSERT_NE(dialog.Window(), nullptr);
+    EXPECT_EQ(IsWindowEnabled(dialog.ChildAt(InMusicPanel(kRepeatBox))) != FALSE, c.kind == 1);
+    EXPECT_EQ(IsWindowEnabled(dialog.ChildAt(InMusicPanel(kFileButton))) != FALSE, c.kind == 2);
+    EXPECT_EQ(ControlText(dialog.ChildAt(InMusicPanel(kRepeatBox))),
+              win32::Utf8ToWide(RepeatText(c.repeat)));
+    dialog.Click(kSetButton);
+    dialog.ExpectEnds();
+
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const std::string after = e2e::ReadFileBytes(ini);
+    if (c.file_attributes & FILE_ATTRIBUTE_READONLY) {
+      EXPECT_EQ(after, c.before);
+      continue;
+    }
+    if (c.other_lines_kept) {
+      EXPECT_EQ(OtherLines(after), OtherLines(c.before));
+    }
+    win32::Win32ProfileStore store;
+    const std::string path = SettingsFilePath(win32::WideToUtf8(folder));
+    EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmKind, path), DecimalText(c.kind));
+    EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmRepeat, path), DecimalText(c.repeat));
+    EXPECT_EQ(ReadIniValue(store, kSettingsSection, kKeyBgmFile, path), "");
+  }
 }
 
 // ---- The banner, in this process ---------------------------------------------------------

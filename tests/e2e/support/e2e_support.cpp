@@ -16,12 +16,13 @@ std::wstring InFolder(const std::wstring& name) {
   return TestFolder() + L"\\" + name;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline,
+               std::chrono::milliseconds poll) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   for (;;) {
     if (condition()) return true;
     if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(poll);
   }
 }
 
@@ -40,6 +41,14 @@ Process Process::Start(const std::wstring& program, const std::wstring& argument
     process.process_ = info.hProcess;
     process.id_ = info.dwProcessId;
   }
+  return process;
+}
+
+Process Process::Attach(DWORD id) {
+  Process process;
+  process.process_ =
+      OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process.process_) process.id_ = id;
   return process;
 }
 
@@ -244,6 +253,21 @@ void MoveCursorTo(int x, int y) {
         return now.x == x && now.y == y;
       },
       5s);
+}
+
+bool ScreenChanges() {
+  const auto samples = [] {
+    std::vector<COLORREF> colours;
+    HDC screen = GetDC(nullptr);
+    for (int i = 0; i < 63; ++i) {
+      colours.push_back(GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) * (i % 9 + 1) / 10,
+                                 GetSystemMetrics(SM_CYSCREEN) * (i / 9 + 1) / 8));
+    }
+    ReleaseDC(nullptr, screen);
+    return colours;
+  };
+  const std::vector<COLORREF> before = samples();
+  return WaitUntil([&] { return samples() != before; });
 }
 
 bool CursorShowing() {

@@ -19,9 +19,11 @@ using namespace std::chrono_literals;
 std::wstring TestFolder();
 std::wstring InFolder(const std::wstring& name);
 
-// Polls every 20 ms; true when `condition` held before `deadline`.
+// Polls every `poll` (0: as fast as it can, to win a race); true when `condition` held
+// before `deadline`.
 bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds deadline = std::chrono::seconds(20));
+               std::chrono::milliseconds deadline = std::chrono::seconds(20),
+               std::chrono::milliseconds poll = std::chrono::milliseconds(20));
 
 // A child process; the destructor kills it (and waits) if it still runs, so no test leaves
 // a program of ours behind.
@@ -30,6 +32,8 @@ class Process {
   // In `folder`, TestFolder() when empty.
   static Process Start(const std::wstring& program, const std::wstring& arguments = L"",
                        const std::wstring& folder = L"");
+  // A process this test did not start (the renderer a session started), by its id.
+  static Process Attach(DWORD id);
   Process() = default;
   Process(Process&& other) noexcept;
   Process& operator=(Process&& other) noexcept;
@@ -87,6 +91,8 @@ void DismissMessageBox(HWND box);
 
 // Moves the real pointer (other processes see it) and waits until it reads back there.
 void MoveCursorTo(int x, int y);
+// True once a coarse grid of screen colours changed: something (the tunnel) is drawing.
+bool ScreenChanges();
 // Whether the mouse pointer shows (a hidden one does not).
 bool CursorShowing();
 // A real click (left, or right) at a point of `window`'s client area.
