@@ -8,10 +8,10 @@
 namespace mirokan {
 
 struct Trend {
-  std::size_t judged = 0;  // samples after the warm-up
-  double baseline = 0;     // median of the first quarter of the judged samples
-  double span = 0;         // seconds from the first judged sample to the last
-  double growth = 0;       // least-squares slope times the span
+  std::size_t judged = 0;   // samples after the warm-up
+  double baseline = 0;      // median of the first quarter of the judged samples
+  double span = 0;          // seconds from the first judged sample to the last
+  double growth = 0;        // least-squares slope times the span
   double later_growth = 0;  // the same over the later half alone
   double later_above = 0;   // share of the later half above the baseline
   bool growing = false;

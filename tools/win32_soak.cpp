@@ -121,15 +121,16 @@ bool Judge(const char* process, const Series& s) {
                           Metric{"gdi_objects", s.gdi_objects, kObjectMargin}}) {
     if (m.values.empty() || m.values.front() < 0) continue;
     const Trend trend = JudgeTrend(s.seconds, m.values, m.margin);
-    std::printf("%s %s: %.0f -> %.0f, %+.2f a minute, growth %+.1f (later half %+.1f, %.0f%% "
-                "above the baseline %.0f) over %zu samples: %s\n",
-                process, m.name, m.values.front(), m.values.back(),
-                trend.span > 0 ? trend.growth / trend.span * 60 : 0.0, trend.growth,
-                trend.later_growth, trend.later_above * 100, trend.baseline, trend.judged,
-                trend.growing ? "GROWS STEADILY" : "steady");
+    std::printf(
+        "%s %s: %.0f -> %.0f, %+.2f a minute, growth %+.1f (later half %+.1f, %.0f%% "
+        "above the baseline %.0f) over %zu samples: %s\n",
+        process, m.name, m.values.front(), m.values.back(),
+        trend.span > 0 ? trend.growth / trend.span * 60 : 0.0, trend.growth, trend.later_growth,
+        trend.later_above * 100, trend.baseline, trend.judged,
+        trend.growing ? "GROWS STEADILY" : "steady");
     if (trend.growing) {
-      std::printf("LEAK: %s %s grew steadily by %.0f over the run (limit %.0f)\n", process,
-                  m.name, trend.growth, m.margin);
+      std::printf("LEAK: %s %s grew steadily by %.0f over the run (limit %.0f)\n", process, m.name,
+                  trend.growth, m.margin);
       steady = false;
     }
   }
@@ -207,7 +208,9 @@ HANDLE WaitForRenderer() {
   return nullptr;
 }
 
-bool Running(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+bool Running(HANDLE process) {
+  return WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+}
 
 int SoakSession(Sampler& sampler, double seconds) {
   SaverState state;
@@ -229,8 +232,8 @@ int SoakSession(Sampler& sampler, double seconds) {
     sampler.Sample("renderer", renderer.Get(), false);
     sampler.PumpUntilNextSample([&] { return !session.Loaded() || !Running(renderer.Get()); });
     if (!session.Loaded() || !Running(renderer.Get())) {
-      std::printf("FAIL: the %s ended after %.0f s\n",
-                  session.Loaded() ? "renderer" : "session", sampler.Seconds());
+      std::printf("FAIL: the %s ended after %.0f s\n", session.Loaded() ? "renderer" : "session",
+                  sampler.Seconds());
       early_end = true;
       break;
     }

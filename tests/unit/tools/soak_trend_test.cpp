@@ -20,14 +20,17 @@ Trend Judge(const std::function<double(double)>& at, double margin, double secon
 }
 
 // Deterministic jitter of +-amplitude, like an allocator's pages coming and going.
-double Jitter(double s, double amplitude) { return amplitude * std::sin(s * 1.7) * std::cos(s * 0.3); }
+double Jitter(double s, double amplitude) {
+  return amplitude * std::sin(s * 1.7) * std::cos(s * 0.3);
+}
+
+struct Case {
+  const char* name;
+  std::function<double(double)> at;
+  double margin;
+};
 
 TEST(SoakTrend, LeaksGrowSteadilyWhateverTheirShape) {
-  struct Case {
-    const char* name;
-    std::function<double(double)> at;
-    double margin;
-  };
   const Case leaks[] = {
       {"a GDI object every 10 s", [](double s) { return 45 + std::floor(s / 10); }, 2},
       {"8 KiB a second under noise", [](double s) { return 30000 + 8 * s + Jitter(s, 200); }, 512},
@@ -42,11 +45,6 @@ TEST(SoakTrend, LeaksGrowSteadilyWhateverTheirShape) {
 }
 
 TEST(SoakTrend, NoiseWarmUpAndOneOffStepsDoNotCount) {
-  struct Case {
-    const char* name;
-    std::function<double(double)> at;
-    double margin;
-  };
   const Case steady[] = {
       {"flat", [](double) { return 45.0; }, 2},
       {"noise around a level", [](double s) { return 30000 + Jitter(s, 400); }, 512},
