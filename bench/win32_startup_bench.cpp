@@ -3,10 +3,14 @@
 // read back), and the same road cut into its steps, each run on its own with the programs'
 // own code and set against a floor measured in the same run.
 //
-//   startup_bench FOLDER [RUNS]   FOLDER holds the Mirokan.scr and Mirokan.data to measure
-//   startup_bench --bare          exits at once (the bare process start of the floor)
+//   startup_bench FOLDER [RUNS [BEFORE]]  FOLDER holds the Mirokan.scr and Mirokan.data to
+//                                         measure; the whole road of an older build in
+//                                         BEFORE runs in turn with them, so that both meet
+//                                         the same moments of a busy machine
+//   startup_bench --bare                  exits at once (the bare process start of the floor)
 //
-// Prints one CSV row a measure: width,height,measure,median_ms,floor,floor_ms,ratio.
+// Prints one CSV row a measure: build,width,height,measure,median_ms,floor,floor_ms,ratio,
+// the build being "this" alone, else "after" and "before".
 #include <windows.h>
 
 #include <algorithm>
@@ -338,8 +342,10 @@ std::vector<Step> RunSteps(const std::wstring& folder, int runs, const std::wstr
   return steps;
 }
 
-void PrintRow(const char* measure, double median, const char* floor_name, double floor) {
-  std::printf("%d,%d,%s,%.1f,%s,", ScreenWidth(), ScreenHeight(), measure, median, floor_name);
+void PrintRow(const char* build, const char* measure, double median, const char* floor_name,
+              double floor) {
+  std::printf("%s,%d,%d,%s,%.1f,%s,", build, ScreenWidth(), ScreenHeight(), measure, median,
+              floor_name);
   if (floor > 0) {
     std::printf("%.1f,%.2f\n", floor, median / floor);
   } else {
@@ -355,14 +361,24 @@ std::wstring OwnPath() {
 
 }  // namespace
 
+struct Road {
+  std::wstring folder;
+  const char* build;
+  std::vector<double> snapshot_ready, window_shown, first_frame;
+  int missed = 0;
+};
+
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 2 && std::wstring(argv[1]) == L"--bare") return 0;
   if (argc < 2) {
-    std::fprintf(stderr, "usage: startup_bench FOLDER [RUNS]\n");
+    std::fprintf(stderr, "usage: startup_bench FOLDER [RUNS [BEFORE]]\n");
     return 2;
   }
   const std::wstring folder = argv[1];
   const int runs = argc >= 3 ? std::max(1, _wtoi(argv[2])) : 6;
+  std::vector<Road> roads;
+  if (argc >= 4) roads.push_back({argv[3], "before"});
+  roads.push_back({folder, roads.empty() ? "this" : "after"});
   SetProcessDPIAware();
 
   const HWND desktop = ShowDesktop();
@@ -370,29 +386,38 @@ int wmain(int argc, wchar_t** argv) {
     PumpMessages();
     Sleep(10);
   }
-  RunSaverOnce(folder);  // the first start also loads Wine's libraries: not counted
-  std::vector<double> snapshot_ready, window_shown, first_frame;
-  int missed = 0;
+  // The first start also loads Wine's libraries: not counted.
+  for (const Road& road : roads) RunSaverOnce(road.folder);
   for (int run = 0; run < runs; ++run) {
-    const RoadTimes times = RunSaverOnce(folder);
-    if (times.first_frame < 0) {
-      ++missed;
-      continue;
+    for (Road& road : roads) {
+      const RoadTimes times = RunSaverOnce(road.folder);
+      if (times.first_frame < 0) {
+        ++road.missed;
+        continue;
+      }
+      road.snapshot_ready.push_back(times.snapshot_ready);
+      road.window_shown.push_back(times.window_shown);
+      road.first_frame.push_back(times.first_frame);
     }
-    snapshot_ready.push_back(times.snapshot_ready);
-    window_shown.push_back(times.window_shown);
-    first_frame.push_back(times.first_frame);
   }
   DestroyWindow(desktop);
   PumpMessages();
 
   const std::vector<Step> steps = RunSteps(folder, runs, OwnPath());
-  PrintRow("first frame", Median(first_frame), "-", 0);
-  PrintRow("snapshot in place", Median(snapshot_ready), "-", 0);
-  PrintRow("renderer window shown", Median(window_shown), "-", 0);
-  for (const Step& step : steps) {
-    PrintRow(step.name, Median(step.step), step.floor_name, Median(step.floor));
+  int status = 0;
+  for (const Road& road : roads) {
+    PrintRow(road.build, "first frame", Median(road.first_frame), "-", 0);
+    PrintRow(road.build, "snapshot in place", Median(road.snapshot_ready), "-", 0);
+    PrintRow(road.build, "renderer window shown", Median(road.window_shown), "-", 0);
+    if (road.missed > 0) {
+      std::fprintf(stderr, "%s: %d of %d runs showed no tunnel within 30 s\n", road.build,
+                   road.missed, runs);
+    }
+    if (road.missed == runs) status = 1;
   }
-  if (missed > 0) std::fprintf(stderr, "%d of %d runs showed no tunnel within 30 s\n", missed, runs);
-  return missed == runs ? 1 : 0;
+  for (const Step& step : steps) {
+    PrintRow(roads.back().build, step.name, Median(step.step), step.floor_name,
+             Median(step.floor));
+  }
+  return status;
 }
