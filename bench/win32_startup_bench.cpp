@@ -27,6 +27,7 @@
 #include "renderer/bitmap_reader.h"
 #include "renderer/tunnel_scene.h"
 #include "renderer/win32_bmp.h"
+#include "renderer/win32_render_window.h"
 #include "saver/host/win32_forms.h"
 
 namespace {
@@ -229,13 +230,7 @@ class GlWindow {
     window_ = CreateWindowExW(0, L"STATIC", L"bench gl", WS_POPUP, 0, 0, 64, 64, nullptr,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
     dc_ = GetDC(window_);
-    PIXELFORMATDESCRIPTOR format{};
-    format.nSize = sizeof(format);
-    format.nVersion = 1;
-    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    format.iPixelType = PFD_TYPE_RGBA;
-    format.cColorBits = 24;
-    format.cDepthBits = 16;
+    const PIXELFORMATDESCRIPTOR format = mirokan::win32::TunnelPixelFormat();
     SetPixelFormat(dc_, ChoosePixelFormat(dc_, &format), &format);
     context_ = wglCreateContext(dc_);
     wglMakeCurrent(dc_, context_);

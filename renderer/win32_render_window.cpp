@@ -64,17 +64,6 @@ KeyState Key(const Renderer& renderer, int virtual_key) {
                                                                  : KeyState::kReleased;
 }
 
-PIXELFORMATDESCRIPTOR TunnelPixelFormat() {
-  PIXELFORMATDESCRIPTOR format{};
-  format.nSize = sizeof(PIXELFORMATDESCRIPTOR);
-  format.nVersion = 1;
-  format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-  format.iPixelType = PFD_TYPE_RGBA;
-  format.cColorBits = 32;
-  format.cDepthBits = 16;
-  format.iLayerType = PFD_MAIN_PLANE;
-  return format;
-}
 
 // Ties buffer swaps to the display's refresh where the driver offers it; the animation
 // still advances per frame, and the loop itself never waits.
@@ -93,6 +82,18 @@ bool Fail() {
 }
 
 }  // namespace
+
+PIXELFORMATDESCRIPTOR TunnelPixelFormat() {
+  PIXELFORMATDESCRIPTOR format{};
+  format.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+  format.nVersion = 1;
+  format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  format.iPixelType = PFD_TYPE_RGBA;
+  format.cColorBits = 32;
+  format.cDepthBits = 16;
+  format.iLayerType = PFD_MAIN_PLANE;
+  return format;
+}
 
 bool OpenRenderWindow(SnapshotRead& snapshot) {
   Renderer& renderer = State();

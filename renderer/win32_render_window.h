@@ -10,6 +10,9 @@ void RunRenderer();
 
 class SnapshotRead;
 
+// Double-buffered RGBA with a 16-bit depth buffer, drawn to a window.
+PIXELFORMATDESCRIPTOR TunnelPixelFormat();
+
 // Window, pixel format, current context and scene, whose texture comes from `snapshot`; false
 // (with everything released) on failure.
 bool OpenRenderWindow(SnapshotRead& snapshot);
