@@ -22,7 +22,7 @@ class SnapshotRead {
  public:
   explicit SnapshotRead(std::wstring path);
   const std::wstring& Path() const { return path_; }
-  // Waits for the read and shows its messages; the first call only has the picture.
+  // Waits for the read and shows its messages. Called once: a second call reads again.
   BitmapReadResult Take();
 
  private:
