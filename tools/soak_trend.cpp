@@ -56,8 +56,13 @@ Trend JudgeTrend(std::span<const double> seconds, std::span<const double> values
       static_cast<double>(std::count_if(later_v.begin(), later_v.end(),
                                         [&](double x) { return x > trend.baseline; })) /
       static_cast<double>(later_v.size());
-  trend.growing =
-      trend.growth > margin && trend.later_growth > margin / 4 && trend.later_above >= 0.75;
+  std::size_t rises = 0;
+  for (std::size_t i = 1; i < later_v.size(); ++i) rises += later_v[i] > later_v[i - 1] ? 1 : 0;
+  trend.later_rises =
+      later_v.size() > 1 ? static_cast<double>(rises) / static_cast<double>(later_v.size() - 1) : 0;
+  trend.growing = trend.growth > margin && trend.later_growth > margin / 4 &&
+                  trend.later_above >= 0.75 &&
+                  (trend.later_rises >= 0.15 || trend.growth > 3 * margin);
   return trend;
 }
 

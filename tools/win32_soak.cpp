@@ -124,10 +124,10 @@ bool Judge(const char* process, const Series& s) {
     const Trend trend = JudgeTrend(s.seconds, m.values, m.margin);
     std::printf(
         "%s %s: %.0f -> %.0f, %+.2f a minute, growth %+.1f (later half %+.1f, %.0f%% "
-        "above the baseline %.0f) over %zu samples: %s\n",
+        "above the baseline %.0f, rising in %.0f%% of its steps) over %zu samples: %s\n",
         process, m.name, m.values.front(), m.values.back(),
         trend.span > 0 ? trend.growth / trend.span * 60 : 0.0, trend.growth, trend.later_growth,
-        trend.later_above * 100, trend.baseline, trend.judged,
+        trend.later_above * 100, trend.baseline, trend.later_rises * 100, trend.judged,
         trend.growing ? "GROWS STEADILY" : "steady");
     if (trend.growing) {
       std::printf("LEAK: %s %s grew steadily by %.0f over the run (limit %.0f)\n", process, m.name,

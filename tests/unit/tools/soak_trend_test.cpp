@@ -33,9 +33,14 @@ struct Case {
 TEST(SoakTrend, LeaksGrowSteadilyWhateverTheirShape) {
   const Case leaks[] = {
       {"a GDI object every 10 s", [](double s) { return 45 + std::floor(s / 10); }, 2},
+      {"a handle every 10 s", [](double s) { return 40 + std::floor(s / 10); }, 8},
       {"8 KiB a second under noise", [](double s) { return 30000 + 8 * s + Jitter(s, 200); }, 512},
       {"a handle every 5 s after a warm-up", [](double s) { return s < 10 ? s : 40 + s / 5; }, 8},
       {"a leak that starts halfway", [](double s) { return 100 + (s > 60 ? (s - 60) / 2 : 0); }, 8},
+      {"4 MiB at a time every 30 s", [](double s) { return 30000 + 4096 * std::floor(s / 30); },
+       2048},
+      {"80 KiB a second, taken by the heap a MiB at a time",
+       [](double s) { return 30000 + 1024 * std::floor(s / 12.8); }, 2048},
   };
   for (const Case& c : leaks) {
     const Trend trend = Judge(c.at, c.margin);
@@ -54,6 +59,13 @@ TEST(SoakTrend, NoiseWarmUpAndOneOffStepsDoNotCount) {
       {"a single late spike", [](double s) { return s == 110 ? 40000.0 : 30000.0; }, 512},
       {"shrinking", [](double s) { return 200 - s / 2; }, 8},
       {"growth just under the margin", [](double s) { return 100 + 1.9 * s / 120; }, 2},
+      // A renderer's heap warming up in a two-minute run under Wine, as sampled.
+      {"a heap stepping up four times",
+       [](double s) {
+         return 116248.0 + (s >= 26 ? 280 : 0) + (s >= 36 ? 236 : 0) + (s >= 48 ? 1028 : 0) +
+                (s >= 92 ? 1028 : 0);
+       },
+       2048},
   };
   for (const Case& c : steady) {
     const Trend trend = Judge(c.at, c.margin);
