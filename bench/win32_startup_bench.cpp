@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "common/snapshot_path.h"
+#include "e2e_support.h"
 #include "common/win32_handles.h"
 #include "renderer/bitmap_reader.h"
 #include "renderer/tunnel_scene.h"
@@ -137,30 +138,7 @@ class ScreenRow {
 
 // ---- Processes --------------------------------------------------------------------------------
 
-struct Started {
-  mirokan::win32::UniqueKernelHandle process;
-  DWORD id = 0;
-};
-
-Started StartProgram(const std::wstring& program, const std::wstring& arguments,
-                     const std::wstring& folder) {
-  std::wstring command_line = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" ") + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  Started started;
-  if (CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     folder.c_str(), &startup, &info)) {
-    CloseHandle(info.hThread);
-    started.process.Reset(info.hProcess);
-    started.id = info.dwProcessId;
-  }
-  return started;
-}
-
-bool Exited(const Started& started, DWORD wait_ms = 0) {
-  return !started.process || WaitForSingleObject(started.process.Get(), wait_ms) == WAIT_OBJECT_0;
-}
+using mirokan::e2e::Process;
 
 HWND RendererWindow() { return FindWindowW(L"OpenGL", L"Tunnel_Velkan"); }
 
@@ -181,7 +159,7 @@ RoadTimes RunSaverOnce(const std::wstring& folder) {
   RoadTimes times;
 
   const Clock::time_point start = Clock::now();
-  Started saver = StartProgram(folder + L"\\Mirokan.scr", L"/s", folder);
+  Process saver = Process::Start(folder + L"\\Mirokan.scr", L"/s", folder);
   while (MsSince(start) < 30000) {
     const double now = MsSince(start);
     if (times.snapshot_ready < 0 && GetFileAttributesW(snapshot.c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -195,13 +173,13 @@ RoadTimes RunSaverOnce(const std::wstring& folder) {
       times.first_frame = MsSince(start);
       break;
     }
-    if (Exited(saver)) break;
+    if (!saver.Running()) break;
     PumpMessages();
   }
 
   // The mouse ends both programs; then the pointer goes back for the next run.
   SetCursorPos(rest.x + 200, rest.y + 200);
-  if (!Exited(saver, 10000) && saver.process) TerminateProcess(saver.process.Get(), 1);
+  if (!saver.WaitExit(std::chrono::seconds(10))) saver.Kill();
   for (int i = 0; i < 500 && RendererWindow(); ++i) Sleep(10);
   SetCursorPos(rest.x, rest.y);
   PumpMessages();
@@ -299,14 +277,13 @@ std::vector<Step> RunSteps(const std::wstring& folder, int runs, const std::wstr
     // box once its window is up; only the start matters here.
     DeleteFileW(mirokan::SnapshotPath().c_str());
     steps[2].step.push_back(Time([&] {
-      Started renderer = StartProgram(folder + L"\\Mirokan.data", L"", folder);
-      while (!RendererWindow() && !Exited(renderer)) Sleep(0);
-      if (renderer.process) TerminateProcess(renderer.process.Get(), 0);
-      WaitForSingleObject(renderer.process.Get(), 10000);
+      Process renderer = Process::Start(folder + L"\\Mirokan.data", L"", folder);
+      while (!RendererWindow() && renderer.Running()) Sleep(0);
+      renderer.Kill();
     }));
     steps[2].floor.push_back(Time([&] {
-      Started bare = StartProgram(self, L"--bare", folder);
-      WaitForSingleObject(bare.process.Get(), 10000);
+      Process bare = Process::Start(self, L"--bare", folder);
+      bare.WaitExit(std::chrono::seconds(10));
     }));
 
     mirokan::BitmapReadResult picture;

@@ -7,7 +7,6 @@
 // prints one line a count, and exits 1 when a count grew steadily or the run went wrong.
 #include <windows.h>
 #include <psapi.h>
-#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
 #include "common/win32_text.h"
+#include "e2e_support.h"
 #include "saver/host/saver_state.h"
 #include "saver/host/win32_session_form.h"
 #include "saver/settings/win32_settings_dialog.h"
@@ -192,21 +192,14 @@ class Sampler {
 
 // The one renderer process the session started, opened for sampling.
 HANDLE WaitForRenderer() {
-  for (int attempt = 0; attempt < 400; ++attempt) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{.dwSize = sizeof(PROCESSENTRY32W)};
-    DWORD id = 0;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !id;
-         more = Process32NextW(snapshot, &entry)) {
-      if (_wcsicmp(entry.szExeFile, L"Mirokan.data") == 0) id = entry.th32ProcessID;
-    }
-    CloseHandle(snapshot);
-    if (id) {
-      return OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, id);
-    }
-    Sleep(50);
-  }
-  return nullptr;
+  DWORD id = 0;
+  e2e::WaitUntil([&] {
+    const std::vector<DWORD> ids = e2e::ProcessesNamed(L"Mirokan.data");
+    id = ids.empty() ? 0 : ids.front();
+    return id != 0;
+  });
+  return id ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, id)
+            : nullptr;
 }
 
 bool Running(HANDLE process) {
