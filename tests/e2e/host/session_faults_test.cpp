@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "common/snapshot_path.h"
 #include "e2e_support.h"
@@ -119,6 +121,8 @@ TEST_F(SessionFaults, AfterTheSessionIsKilledTheNextRunReplacesItsStaleSnapshot)
   ASSERT_TRUE(FileExistsAt(snapshot_));
   ASSERT_TRUE(WriteFileBytes(snapshot_, "stale"));
   ASSERT_TRUE(WriteFileBytes(snapshot_ + L".partial", "half"));
+  // Read-only, it can be neither replaced nor deleted as it stands.
+  ASSERT_TRUE(SetFileAttributesW(snapshot_.c_str(), FILE_ATTRIBUTE_READONLY));
 
   Process saver = StartSession();
   HWND window = nullptr;
@@ -131,6 +135,50 @@ TEST_F(SessionFaults, AfterTheSessionIsKilledTheNextRunReplacesItsStaleSnapshot)
   EXPECT_EQ(*reinterpret_cast<const std::int32_t*>(&snapshot[18]), GetSystemMetrics(SM_CXSCREEN));
   ExpectMouseEnds(saver);
   EXPECT_FALSE(FileExistsAt(snapshot_ + L".partial"));
+}
+
+TEST_F(SessionFaults, LeftoverSnapshotsGoAtTheNextStartWhateverItIsFor) {
+  std::vector<std::wstring> leftovers;
+  for (const std::wstring& place : {snapshot_, InFolder(L"Zarvo.bmp")}) {
+    for (const wchar_t* suffix : {L"", L".partial"}) {
+      leftovers.push_back(place + suffix);
+      ASSERT_TRUE(WriteFileBytes(leftovers.back(), "a killed session's desktop"));
+      SetFileAttributesW(leftovers.back().c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+  }
+  Process ends_at_once = Process::Start(InFolder(L"Mirokan.scr"), L"/x");
+  ASSERT_TRUE(ends_at_once.WaitExit(20s));
+  for (const std::wstring& leftover : leftovers) {
+    EXPECT_FALSE(FileExistsAt(leftover)) << testing::PrintToString(leftover);
+  }
+}
+
+TEST_F(SessionFaults, TemporaryFolderThatIsGoneLeavesTheSnapshotInTheProgramFolder) {
+  // A removed RAM disk: the variables still name it, and GetTempPathW still answers.
+  for (const auto& [name, value] : saved_environment_) {
+    SetEnvironmentVariableW(name, InFolder(L"消えた RAM ディスク").c_str());
+  }
+  Process saver = StartSession();
+  Process renderer = Renderer();
+  ASSERT_TRUE(renderer.Started());
+  EXPECT_TRUE(TunnelRuns());
+  EXPECT_TRUE(TopWindows(renderer.Id(), L"#32770", nullptr, true).empty()) << "a message";
+  EXPECT_TRUE(FileExistsAt(InFolder(L"Zarvo.bmp")));
+  ExpectMouseEnds(saver);
+  EXPECT_FALSE(FileExistsAt(InFolder(L"Zarvo.bmp"))) << "the snapshot is left behind";
+}
+
+TEST_F(SessionFaults, ALibraryPlantedBesideTheSaverIsNeverLoaded) {
+  // CD music loads the multimedia library, which imports this one.
+  const std::wstring planted = InFolder(L"msacm32.dll");
+  ASSERT_TRUE(CopyFileW(InFolder(L"planted_library.dll").c_str(), planted.c_str(), FALSE));
+  ASSERT_TRUE(WriteFileBytes(InFolder(L"Mirokan.ini"), "[Section]\r\nBGM\x8B\xE6\x95\xAA=1\r\n"));
+  Process saver = StartSession();
+  ASSERT_TRUE(Renderer().Started());
+  ExpectMouseEnds(saver);
+  EXPECT_FALSE(FileExistsAt(planted + L".loaded")) << "the planted library ran";
+  DeleteFileW(planted.c_str());
+  DeleteFileW(InFolder(L"Mirokan.ini").c_str());
 }
 
 }  // namespace
