@@ -2,6 +2,9 @@
 // the renderer reads it, the session itself killed. The session and the next run hold.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -27,14 +30,14 @@ class SessionFaults : public testing::Test {
       value = length > 0 && length < 32768 ? std::optional<std::wstring>(buffer) : std::nullopt;
       SetEnvironmentVariableW(name, temporary.c_str());
     }
-    snapshot_ = SnapshotPath();
+    snapshot_ = SnapshotPlaces().front();
     ASSERT_EQ(snapshot_.rfind(temporary, 0), 0u);
-    DeleteFileW(snapshot_.c_str());
+    RemoveSnapshots();
     MoveCursorTo(kStart.x, kStart.y);
   }
   void TearDown() override {
     KillProcessesNamed(L"Mirokan.data");
-    DeleteFileW(snapshot_.c_str());
+    RemoveSnapshots();
     for (const auto& [name, value] : saved_environment_) {
       SetEnvironmentVariableW(name, value ? value->c_str() : nullptr);
     }
@@ -121,8 +124,6 @@ TEST_F(SessionFaults, AfterTheSessionIsKilledTheNextRunReplacesItsStaleSnapshot)
   ASSERT_TRUE(FileExistsAt(snapshot_));
   ASSERT_TRUE(WriteFileBytes(snapshot_, "stale"));
   ASSERT_TRUE(WriteFileBytes(snapshot_ + L".partial", "half"));
-  // Read-only, it can be neither replaced nor deleted as it stands.
-  ASSERT_TRUE(SetFileAttributesW(snapshot_.c_str(), FILE_ATTRIBUTE_READONLY));
 
   Process saver = StartSession();
   HWND window = nullptr;
@@ -153,6 +154,22 @@ TEST_F(SessionFaults, LeftoverSnapshotsGoAtTheNextStartWhateverItIsFor) {
   }
 }
 
+TEST_F(SessionFaults, AStaleSnapshotThatCannotBeReplacedIsNeverShown) {
+  // Read-only (which Windows will not rename over), and its place unwritable: a folder stands
+  // where the half-written file would go. The renderer must not read the stale picture.
+  ASSERT_TRUE(WriteFileBytes(snapshot_, "a killed session's desktop"));
+  ASSERT_TRUE(SetFileAttributesW(snapshot_.c_str(), FILE_ATTRIBUTE_READONLY));
+  const std::wstring blocked = snapshot_ + L".partial";
+  ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
+  Process saver = StartSession();
+  Process renderer = Renderer();
+  ASSERT_TRUE(renderer.Started());
+  EXPECT_TRUE(TunnelRuns());
+  EXPECT_TRUE(TopWindows(renderer.Id(), L"#32770", nullptr, true).empty()) << "a message";
+  ExpectMouseEnds(saver);
+  RemoveDirectoryW(blocked.c_str());
+}
+
 TEST_F(SessionFaults, TemporaryFolderThatIsGoneLeavesTheSnapshotInTheProgramFolder) {
   // A removed RAM disk: the variables still name it, and GetTempPathW still answers.
   for (const auto& [name, value] : saved_environment_) {
@@ -168,15 +185,35 @@ TEST_F(SessionFaults, TemporaryFolderThatIsGoneLeavesTheSnapshotInTheProgramFold
   EXPECT_FALSE(FileExistsAt(InFolder(L"Zarvo.bmp"))) << "the snapshot is left behind";
 }
 
+// Where process `id` loaded `name` from (empty while it has not).
+std::wstring ModulePath(DWORD id, const wchar_t* name) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, id);
+  if (snapshot == INVALID_HANDLE_VALUE) return L"";
+  MODULEENTRY32W entry{.dwSize = sizeof(entry)};
+  std::wstring path;
+  for (BOOL more = Module32FirstW(snapshot, &entry); more && path.empty();
+       more = Module32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szModule, name) == 0) path = entry.szExePath;
+  }
+  CloseHandle(snapshot);
+  return path;
+}
+
 TEST_F(SessionFaults, ALibraryPlantedBesideTheSaverIsNeverLoaded) {
   // CD music loads the multimedia library, which imports this one.
   const std::wstring planted = InFolder(L"msacm32.dll");
   ASSERT_TRUE(CopyFileW(InFolder(L"planted_library.dll").c_str(), planted.c_str(), FALSE));
   ASSERT_TRUE(WriteFileBytes(InFolder(L"Mirokan.ini"), "[Section]\r\nBGM\x8B\xE6\x95\xAA=1\r\n"));
   Process saver = StartSession();
-  ASSERT_TRUE(Renderer().Started());
-  ExpectMouseEnds(saver);
+  std::wstring loaded;
+  EXPECT_TRUE(WaitUntil([&] { return !(loaded = ModulePath(saver.Id(), L"msacm32.dll")).empty(); }));
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  // Wine, finding the planted file first, runs its own code under the planted file's name;
+  // Windows would run the planted code, which leaves its mark.
+  EXPECT_EQ(_wcsnicmp(loaded.c_str(), system, wcslen(system)), 0) << testing::PrintToString(loaded);
   EXPECT_FALSE(FileExistsAt(planted + L".loaded")) << "the planted library ran";
+  ExpectMouseEnds(saver);
   DeleteFileW(planted.c_str());
   DeleteFileW(InFolder(L"Mirokan.ini").c_str());
 }

@@ -211,13 +211,14 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
     // writer decodes the whole file and writes it out again, '・' for every byte it could not
     // decode. Only the three values are checked then.
     bool other_lines_kept = true;
-    bool save_fails = false;  // a message names the file, and the dialog stays
-    std::string after;        // the whole file after the save, when given
+    bool held_open = false;  // by another program that shares it with no one
+    std::string after;       // the whole file after the save, when given
   };
   const std::string kind_only = "[Section]\r\nBGM\x8B\xE6\x95\xAA=1\r\n";
   const Case cases[] = {
       {"read-only file", IniBytes("1", "3", "") + "; kept\r\n", FILE_ATTRIBUTE_READONLY, nullptr,
-       false, 1, 3, true, true},
+       false, 1, 3},
+      {"file held open", IniBytes("1", "3", "") + "; kept\r\n", 0, nullptr, false, 0, 0, true, true},
       {"read-only folder", IniBytes("1", "3", "") + "; kept\r\n", 0, L"読み取り専用", true, 1, 3},
       {"10,000 junk lines", junk + IniBytes("1", "12", ""), 0, nullptr, false, 1, 12},
       {"control characters", IniBytes("1\001", "7\177", "C:\\\a\x1b.mp3") + "\x7f\r\n", 0,
@@ -247,6 +248,14 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
     // Windows ignores the attribute on a folder and writes the file anyway; Wine takes the
     // folder's write permission away. Either way the file keeps what it held.
     if (c.folder_read_only) SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
+    const HANDLE holder = c.held_open ? CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr)
+                                      : INVALID_HANDLE_VALUE;
+    // Whether the platform refuses the save (Wine run by root writes a read-only file).
+    const HANDLE probe = CreateFileW(ini.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool refused = probe == INVALID_HANDLE_VALUE;
+    if (!refused) CloseHandle(probe);
 
     RemoteDialog dialog(folder + L"\\Mirokan.scr");
     ASSERT_NE(dialog.Window(), nullptr);
@@ -255,7 +264,7 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
     EXPECT_EQ(ControlText(dialog.ChildAt(InMusicPanel(kRepeatBox))),
               win32::Utf8ToWide(RepeatText(c.repeat)));
     dialog.Click(kSetButton);
-    if (c.save_fails) {
+    if (refused) {
       const e2e::MessageBoxInfo box = e2e::WaitForMessageBox(dialog.Id());
       EXPECT_NE(box.text.find(ini), std::wstring::npos) << "the file is not named";
       e2e::DismissMessageBox(box.window);
@@ -264,11 +273,12 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
       dialog.Click(kCancelButton);
     }
     dialog.ExpectEnds();
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
 
     SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::string after = e2e::ReadFileBytes(ini);
-    if (c.file_attributes & FILE_ATTRIBUTE_READONLY) {
+    if (refused) {
       EXPECT_EQ(after, c.before);
       continue;
     }
