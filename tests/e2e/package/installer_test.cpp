@@ -208,11 +208,14 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
     EXPECT_EQ(code, 0u);
     KillProcessesNamed(L"Mirokan.data");
   }
-  // A session that was killed left its snapshot.
-  ASSERT_TRUE(WriteFileBytes(SnapshotPath(), "BM"));
+  // A session that was killed left its snapshot, and one half-written.
+  const std::wstring snapshot = SnapshotPlaces().front();
+  ASSERT_TRUE(WriteFileBytes(snapshot, "BM"));
+  ASSERT_TRUE(WriteFileBytes(snapshot + L".partial", "B"));
   Uninstall(folder);
   EXPECT_FALSE(FileExistsAt(folder));
-  EXPECT_FALSE(FileExistsAt(SnapshotPath()));
+  EXPECT_FALSE(FileExistsAt(snapshot));
+  EXPECT_FALSE(FileExistsAt(snapshot + L".partial"));
   EXPECT_FALSE(ReadString(kUninstallKey, L"UninstallString"));
   EXPECT_FALSE(ReadString(kDesktopKey, kSaverValue)) << "our selection is undone";
   EXPECT_EQ(ReadString(kDesktopKey, kActiveValue), L"1") << "as choosing \"(None)\" leaves it";
