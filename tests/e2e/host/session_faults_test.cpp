@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -154,35 +155,34 @@ TEST_F(SessionFaults, LeftoverSnapshotsGoAtTheNextStartWhateverItIsFor) {
   }
 }
 
-TEST_F(SessionFaults, AStaleSnapshotThatCannotBeReplacedIsNeverShown) {
-  // Read-only (which Windows will not rename over), and its place unwritable: a folder stands
-  // where the half-written file would go. The renderer must not read the stale picture.
-  ASSERT_TRUE(WriteFileBytes(snapshot_, "a killed session's desktop"));
-  ASSERT_TRUE(SetFileAttributesW(snapshot_.c_str(), FILE_ATTRIBUTE_READONLY));
+// Only this session's picture reaches the renderer, wherever it could be written: past a
+// stale one that cannot be replaced (read-only, which Windows will not rename over, and a
+// folder where the half-written file would go), or past a TEMP naming a removed RAM disk
+// (GetTempPathW still answers).
+TEST_F(SessionFaults, TheRendererGetsThisSessionsPictureWhereverItCouldBeWritten) {
   const std::wstring blocked = snapshot_ + L".partial";
-  ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
-  Process saver = StartSession();
-  Process renderer = Renderer();
-  ASSERT_TRUE(renderer.Started());
-  EXPECT_TRUE(TunnelRuns());
-  EXPECT_TRUE(TopWindows(renderer.Id(), L"#32770", nullptr, true).empty()) << "a message";
-  ExpectMouseEnds(saver);
-  RemoveDirectoryW(blocked.c_str());
-}
-
-TEST_F(SessionFaults, TemporaryFolderThatIsGoneLeavesTheSnapshotInTheProgramFolder) {
-  // A removed RAM disk: the variables still name it, and GetTempPathW still answers.
-  for (const auto& [name, value] : saved_environment_) {
-    SetEnvironmentVariableW(name, InFolder(L"消えた RAM ディスク").c_str());
+  const std::function<void()> faults[] = {
+      [&] {
+        ASSERT_TRUE(WriteFileBytes(snapshot_, "a killed session's desktop"));
+        SetFileAttributesW(snapshot_.c_str(), FILE_ATTRIBUTE_READONLY);
+        CreateDirectoryW(blocked.c_str(), nullptr);
+      },
+      [&] {
+        for (const auto& [name, value] : saved_environment_) {
+          SetEnvironmentVariableW(name, InFolder(L"消えた RAM ディスク").c_str());
+        }
+      }};
+  for (const auto& fault : faults) {
+    fault();
+    Process saver = StartSession();
+    Process renderer = Renderer();
+    ASSERT_TRUE(renderer.Started());
+    EXPECT_TRUE(TunnelRuns());
+    EXPECT_TRUE(TopWindows(renderer.Id(), L"#32770", nullptr, true).empty()) << "a message";
+    ExpectMouseEnds(saver);
+    EXPECT_FALSE(FileExistsAt(InFolder(L"Zarvo.bmp"))) << "the snapshot is left behind";
   }
-  Process saver = StartSession();
-  Process renderer = Renderer();
-  ASSERT_TRUE(renderer.Started());
-  EXPECT_TRUE(TunnelRuns());
-  EXPECT_TRUE(TopWindows(renderer.Id(), L"#32770", nullptr, true).empty()) << "a message";
-  EXPECT_TRUE(FileExistsAt(InFolder(L"Zarvo.bmp")));
-  ExpectMouseEnds(saver);
-  EXPECT_FALSE(FileExistsAt(InFolder(L"Zarvo.bmp"))) << "the snapshot is left behind";
+  RemoveDirectoryW(blocked.c_str());
 }
 
 // Where process `id` loaded `name` from (empty while it has not).
