@@ -27,8 +27,8 @@ std::wstring SnapshotPath() {
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
       continue;
     }
-    const ULARGE_INTEGER time{{data.ftLastWriteTime.dwLowDateTime,
-                               data.ftLastWriteTime.dwHighDateTime}};
+    const ULARGE_INTEGER time{
+        {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
     if (!newest || time.QuadPart > newest_time.QuadPart) {
       newest = &place;
       newest_time = time;

@@ -21,7 +21,8 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
   Put16(out, value >> 16);
 }
 void Put32BigEndian(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 // The picture as an icon image: a bitmap header of double height, the pixels bottom row

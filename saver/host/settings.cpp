@@ -44,7 +44,7 @@ std::string ReadIniValue(ProfileStore& store, std::string_view section, std::str
 bool WriteIniValue(ProfileStore& store, std::string_view section, std::string_view key,
                    std::string_view value, std::string_view path) {
   return store.WriteString(CutToCodePoints(section, kProfileNameLimit),
-                          CutToCodePoints(key, kProfileNameLimit), value, path);
+                           CutToCodePoints(key, kProfileNameLimit), value, path);
 }
 
 bool FileExists(FileProbe& probe, std::string_view path) {

@@ -206,7 +206,8 @@ TEST_F(SessionFaults, ALibraryPlantedBesideTheSaverIsNeverLoaded) {
   ASSERT_TRUE(WriteFileBytes(InFolder(L"Mirokan.ini"), "[Section]\r\nBGM\x8B\xE6\x95\xAA=1\r\n"));
   Process saver = StartSession();
   std::wstring loaded;
-  EXPECT_TRUE(WaitUntil([&] { return !(loaded = ModulePath(saver.Id(), L"msacm32.dll")).empty(); }));
+  EXPECT_TRUE(
+      WaitUntil([&] { return !(loaded = ModulePath(saver.Id(), L"msacm32.dll")).empty(); }));
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   // Wine, finding the planted file first, runs its own code under the planted file's name;

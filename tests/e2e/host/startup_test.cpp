@@ -252,8 +252,9 @@ TEST(Startup, PreviewLivesInsideItsHostWindow) {
 // uninstall entry), and the saver's name in the Screen Saver Settings list (string 1).
 TEST(Startup, BothProgramsCarryTheIconAndTheSaverItsName) {
   for (const wchar_t* program : {L"Mirokan.scr", L"Mirokan.data"}) {
-    const HMODULE module = LoadLibraryExW(InFolder(program).c_str(), nullptr,
-                                          LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const HMODULE module =
+        LoadLibraryExW(InFolder(program).c_str(), nullptr,
+                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
     std::vector<int> sizes;
     if (const HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON)) {

@@ -169,8 +169,8 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
   const std::wstring saver = folder + L"\\Mirokan.scr";
 
   EXPECT_EQ(FilesIn(folder),
-            (std::vector<std::wstring>{L"Mirokan-LICENSE.txt", L"Mirokan-README.txt", L"Mirokan.data",
-                                       L"Mirokan.scr", L"Uninstall.exe"}));
+            (std::vector<std::wstring>{L"Mirokan-LICENSE.txt", L"Mirokan-README.txt",
+                                       L"Mirokan.data", L"Mirokan.scr", L"Uninstall.exe"}));
   for (const wchar_t* program : {L"Mirokan.scr", L"Mirokan.data"}) {
     EXPECT_EQ(ReadFileBytes(folder + L"\\" + program), ReadFileBytes(InFolder(program)))
         << "the installed " << win32::WideToUtf8(program) << " is not the one built";

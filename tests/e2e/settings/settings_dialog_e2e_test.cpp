@@ -218,15 +218,15 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
   const Case cases[] = {
       {"read-only file", IniBytes("1", "3", "") + "; kept\r\n", FILE_ATTRIBUTE_READONLY, nullptr,
        false, 1, 3},
-      {"file held open", IniBytes("1", "3", "") + "; kept\r\n", 0, nullptr, false, 0, 0, true, true},
+      {"file held open", IniBytes("1", "3", "") + "; kept\r\n", 0, nullptr, false, 0, 0, true,
+       true},
       {"read-only folder", IniBytes("1", "3", "") + "; kept\r\n", 0, L"読み取り専用", true, 1, 3},
       {"10,000 junk lines", junk + IniBytes("1", "12", ""), 0, nullptr, false, 1, 12},
-      {"control characters", IniBytes("1\001", "7\177", "C:\\\a\x1b.mp3") + "\x7f\r\n", 0,
-       nullptr, false, 0, 0},
+      {"control characters", IniBytes("1\001", "7\177", "C:\\\a\x1b.mp3") + "\x7f\r\n", 0, nullptr,
+       false, 0, 0},
       {"music path of 300 characters", IniBytes("2", "", win32::Utf8ToAnsi(long_path)), 0, nullptr,
        false, 0, 0},
-      {"keys in UTF-8", "[Section]\r\nBGM区分=1\r\nBGMﾘﾋﾟｰﾄ=3\r\n", 0, nullptr, false, 0, 0,
-       false},
+      {"keys in UTF-8", "[Section]\r\nBGM区分=1\r\nBGMﾘﾋﾟｰﾄ=3\r\n", 0, nullptr, false, 0, 0, false},
       // A user profile whose name the code page lacks: the same bytes as from any folder.
       {"folder outside the code page", kind_only, 0, L"Łukasz 민수", false, 1, 0, true, false,
        IniBytes("1", "0", "")},
@@ -248,9 +248,9 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
     // Windows ignores the attribute on a folder and writes the file anyway; Wine takes the
     // folder's write permission away. Either way the file keeps what it held.
     if (c.folder_read_only) SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
-    const HANDLE holder = c.held_open ? CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr,
-                                                    OPEN_EXISTING, 0, nullptr)
-                                      : INVALID_HANDLE_VALUE;
+    const HANDLE holder =
+        c.held_open ? CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                    : INVALID_HANDLE_VALUE;
     // Whether the platform refuses the save (Wine run by root writes a read-only file).
     const HANDLE probe = CreateFileW(ini.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                      nullptr, OPEN_EXISTING, 0, nullptr);
