@@ -97,7 +97,7 @@ TEST(Preview, ShowsTheStillUnscaledFromTheTopLeftAndRepaintsIt) {
 // the preview fills its host's client area, and ends its program when closed or when the
 // host goes, closing nothing of the host itself.
 TEST(Preview, LivesInsideItsHostAndEndsWithItOrWhenClosed) {
-  const std::wstring folder = FolderWithPrograms(L"プレビュー 試験", false);
+  const std::wstring folder = FolderWithSaver(L"プレビュー 試験");
   for (const bool close_preview : {true, false}) {
     SCOPED_TRACE(close_preview ? "preview closed" : "host destroyed");
     TestWindow host = Host({152, 112});

@@ -51,7 +51,7 @@ TEST(Startup, OtherRequestsAndEveryStartBesideAnotherInstanceEndSilently) {
 }
 
 TEST(Startup, MissingRendererIsReportedBeforeTheDialog) {
-  const std::wstring alone = FolderWithPrograms(L"alone", false);
+  const std::wstring alone = FolderWithSaver(L"alone");
   for (const wchar_t* arguments : {L"/c", L"/s", L""}) {
     Process saver = Process::Start(alone + L"\\Mirokan.scr", arguments, alone);
     EXPECT_TRUE(

@@ -120,13 +120,10 @@ Process TunnelProcess() {
   return found ? Process::Attach(id) : Process();
 }
 
-std::wstring FolderWithPrograms(const std::wstring& name, bool with_renderer) {
+std::wstring FolderWithSaver(const std::wstring& name) {
   const std::wstring folder = InFolder(name);
   CreateDirectoryW(folder.c_str(), nullptr);
   CopyFileW(InFolder(L"Mirokan.scr").c_str(), (folder + L"\\Mirokan.scr").c_str(), FALSE);
-  if (with_renderer) {
-    CopyFileW(InFolder(L"Mirokan.data").c_str(), (folder + L"\\Mirokan.data").c_str(), FALSE);
-  }
   return folder;
 }
 

@@ -74,9 +74,8 @@ class WineTrace {
 HWND TunnelWindow(DWORD pid = 0, std::chrono::milliseconds deadline = std::chrono::seconds(30));
 Process TunnelProcess();
 
-// A folder `name` in the test's folder holding copies of Mirokan.scr and, unless
-// `with_renderer` is false, Mirokan.data.
-std::wstring FolderWithPrograms(const std::wstring& name, bool with_renderer = true);
+// A folder `name` in the test's folder holding a copy of Mirokan.scr alone.
+std::wstring FolderWithSaver(const std::wstring& name);
 
 // TMP and TEMP (which both programs inherit from us) point at `folder` until this goes.
 class TemporaryFolderSet {
