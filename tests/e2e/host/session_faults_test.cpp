@@ -1,18 +1,10 @@
 // A running session and the faults around it: its renderer killed, its snapshot gone before
 // the renderer reads it, the session itself killed. The session and the next run hold.
-#include <gtest/gtest.h>
-
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <functional>
-#include <optional>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "common/snapshot_path.h"
-#include "e2e_support.h"
+#include "e2e_checks.h"
 
 namespace mirokan::e2e {
 namespace {
@@ -22,38 +14,16 @@ constexpr POINT kStart{300, 300};
 class SessionFaults : public testing::Test {
  protected:
   void SetUp() override {
-    // A Japanese user's temporary folder, which both programs inherit from us.
-    const std::wstring temporary = InFolder(L"一時ファイル");
-    CreateDirectoryW(temporary.c_str(), nullptr);
-    for (auto& [name, value] : saved_environment_) {
-      wchar_t buffer[32768];
-      const DWORD length = GetEnvironmentVariableW(name, buffer, 32768);
-      value = length > 0 && length < 32768 ? std::optional<std::wstring>(buffer) : std::nullopt;
-      SetEnvironmentVariableW(name, temporary.c_str());
-    }
-    snapshot_ = SnapshotPlaces().front();
-    ASSERT_EQ(snapshot_.rfind(temporary, 0), 0u);
+    ASSERT_EQ(snapshot_.rfind(temporary_, 0), 0u);
     RemoveSnapshots();
     MoveCursorTo(kStart.x, kStart.y);
   }
   void TearDown() override {
     KillProcessesNamed(L"Mirokan.data");
     RemoveSnapshots();
-    for (const auto& [name, value] : saved_environment_) {
-      SetEnvironmentVariableW(name, value ? value->c_str() : nullptr);
-    }
   }
 
   Process StartSession() { return Process::Start(InFolder(L"Mirokan.scr"), L"/s"); }
-
-  // The renderer the session started, found by its window.
-  Process Renderer(HWND* window = nullptr) {
-    HWND found = WaitForWindow(0, L"OpenGL", L"Tunnel_Velkan");
-    if (window) *window = found;
-    DWORD id = 0;
-    GetWindowThreadProcessId(found, &id);
-    return found ? Process::Attach(id) : Process();
-  }
 
   // The renderer hides the cursor once it has its texture, as its loop begins. (The desktop
   // the session photographs is black, so the tunnel shows no change on the screen.)
@@ -65,21 +35,24 @@ class SessionFaults : public testing::Test {
   void ExpectMouseEnds(Process& saver) {
     EXPECT_FALSE(WaitUntil([&] { return !saver.Running(); }, 500ms)) << "the session ended";
     MoveCursorTo(kStart.x + 31, kStart.y + 31);
-    DWORD code = 99;
-    ASSERT_TRUE(saver.WaitExit(20s, &code)) << "the mouse no longer ends the session";
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(saver.ExitCode(), 0u) << "the mouse no longer ends the session";
     EXPECT_FALSE(FileExistsAt(snapshot_)) << "the snapshot is left behind";
     MoveCursorTo(kStart.x, kStart.y);
   }
 
-  std::wstring snapshot_;
-  std::pair<const wchar_t*, std::optional<std::wstring>> saved_environment_[2] = {{L"TMP", {}},
-                                                                                  {L"TEMP", {}}};
+  // A Japanese user's temporary folder, which both programs inherit from us.
+  const std::wstring temporary_ = [] {
+    const std::wstring folder = InFolder(L"一時ファイル");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+  }();
+  const TemporaryFolderSet temporary_set_{temporary_};
+  const std::wstring snapshot_ = SnapshotPlaces().front();
 };
 
 TEST_F(SessionFaults, RendererKilledInTheMiddleOfARun) {
   Process saver = StartSession();
-  Process renderer = Renderer();
+  Process renderer = TunnelProcess();
   ASSERT_TRUE(renderer.Started());
   ASSERT_TRUE(TunnelRuns());
   renderer.Kill();
@@ -92,28 +65,18 @@ TEST_F(SessionFaults, SnapshotDeletedBeforeTheRendererReadsIt) {
   // Deleted the moment it is renamed into place, before the process the session starts next
   // can have opened it.
   ASSERT_TRUE(WaitUntil([&] { return DeleteFileW(snapshot_.c_str()) != FALSE; }, 20s, 0ms));
-  Process renderer = Renderer();
+  Process renderer = TunnelProcess();
   ASSERT_TRUE(renderer.Started());
-  const std::wstring messages[][2] = {{L"BMP Unit", L"Error opening \"" + snapshot_},
-                                      {L"Loading Textures", L"Unable to load " + snapshot_}};
-  for (const auto& [caption, text] : messages) {
-    const MessageBoxInfo box = WaitForMessageBox(renderer.Id());
-    ASSERT_NE(box.window, nullptr) << "no message " << testing::PrintToString(text);
-    EXPECT_EQ(box.caption, caption);
-    EXPECT_EQ(box.text, text);
-    DismissMessageBox(box.window);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box.window); }));
-  }
-  DWORD code = 99;
-  ASSERT_TRUE(renderer.WaitExit(15s, &code));
-  EXPECT_EQ(code, 1u);
+  EXPECT_TRUE(MessageBoxShown(renderer.Id(), L"BMP Unit", L"Error opening \"" + snapshot_));
+  EXPECT_TRUE(MessageBoxShown(renderer.Id(), L"Loading Textures", L"Unable to load " + snapshot_));
+  EXPECT_EQ(renderer.ExitCode(15s), 1u);
   ExpectMouseEnds(saver);
 }
 
 TEST_F(SessionFaults, AfterTheSessionIsKilledTheNextRunReplacesItsStaleSnapshot) {
   {
     Process saver = StartSession();
-    Process orphan = Renderer();
+    Process orphan = TunnelProcess();
     ASSERT_TRUE(orphan.Started() && TunnelRuns());
     saver.Kill();
     // The orphaned renderer still ends on the mouse; the snapshot stays behind. A half-
@@ -127,14 +90,11 @@ TEST_F(SessionFaults, AfterTheSessionIsKilledTheNextRunReplacesItsStaleSnapshot)
   ASSERT_TRUE(WriteFileBytes(snapshot_ + L".partial", "half"));
 
   Process saver = StartSession();
-  HWND window = nullptr;
-  Process renderer = Renderer(&window);
+  Process renderer = TunnelProcess();
   ASSERT_TRUE(renderer.Started());
   EXPECT_TRUE(TunnelRuns());
-  EXPECT_TRUE(TopWindows(renderer.Id(), L"#32770", nullptr, true).empty()) << "a message";
-  const std::string snapshot = ReadFileBytes(snapshot_);
-  ASSERT_GE(snapshot.size(), 54u);
-  EXPECT_EQ(*reinterpret_cast<const std::int32_t*>(&snapshot[18]), GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_FALSE(MessageBoxOpen(renderer.Id()));
+  EXPECT_EQ(DecodeBitmap(ReadFileBytes(snapshot_)).width, GetSystemMetrics(SM_CXSCREEN));
   ExpectMouseEnds(saver);
   EXPECT_FALSE(FileExistsAt(snapshot_ + L".partial"));
 }
@@ -168,14 +128,14 @@ TEST_F(SessionFaults, TheRendererGetsThisSessionsPictureWhereverItCouldBeWritten
         CreateDirectoryW(blocked.c_str(), nullptr);
       },
       [&] {
-        for (const auto& [name, value] : saved_environment_) {
+        for (const wchar_t* name : {L"TMP", L"TEMP"}) {
           SetEnvironmentVariableW(name, InFolder(L"消えた RAM ディスク").c_str());
         }
       }};
   for (const auto& fault : faults) {
     fault();
     Process saver = StartSession();
-    Process renderer = Renderer();
+    Process renderer = TunnelProcess();
     ASSERT_TRUE(renderer.Started());
     EXPECT_TRUE(TunnelRuns());
     EXPECT_TRUE(TopWindows(renderer.Id(), L"#32770", nullptr, true).empty()) << "a message";

@@ -1,9 +1,8 @@
 // The music a real session sends, read from Wine's MCI trace: on this machine there is no
 // CD drive, which is exactly the no-drive path.
-#include <gtest/gtest.h>
+#include <algorithm>
 
-#include "common/win32_text.h"
-#include "e2e_support.h"
+#include "e2e_checks.h"
 #include "saver/host/settings.h"
 #include "saver/host/win32_profile_store.h"
 
@@ -16,6 +15,19 @@ int Count(const std::string& text, const std::string& what) {
   int count = 0;
   for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
   return count;
+}
+
+// The MCI command strings in a trace that name the MP3 player, in order (the trace shortens
+// long ones; Wine's own commands name it in lower case).
+std::vector<std::string> Mp3Commands(const std::string& trace) {
+  std::vector<std::string> commands;
+  const std::string mark = "mciSendStringW (L\"";
+  for (auto at = trace.find(mark); at != std::string::npos; at = trace.find(mark, at + 1)) {
+    const auto start = at + mark.size();
+    const std::string command = trace.substr(start, trace.find('"', start) - start);
+    if (command.find("MP3Play") != std::string::npos) commands.push_back(command);
+  }
+  return commands;
 }
 
 // A saver session with these music settings (written through the real profile functions),
@@ -64,44 +76,68 @@ TEST_F(MusicSession, NoCdDriveSwitchesTheWatchOffAndTheEndSendsNothing) {
   EXPECT_EQ(Count(trace, "close cdaudio"), 0) << trace;
 }
 
-// 90 kanji of folders (180 bytes in code page 932, 270 in UTF-8) are written and read back
-// through the real profile functions; the session opens the file under its whole path,
-// watches it every second and stops and closes it at the end. (Wine cannot play it: no
-// sound device.)
-TEST_F(MusicSession, AnMp3UnderALongJapanesePathPlaysAndStops) {
-  std::wstring music = TestFolder();
-  for (int folder = 0; folder < 3; ++folder) {
-    music += L"\\" + std::wstring(30, L'曲');
-    CreateDirectoryW(music.c_str(), nullptr);
+// A music file path of about 250 bytes in code page 932 (over 300 in UTF-8), all of which
+// must survive the profile functions' 255-byte cut. It lies in a short folder of its own so
+// that it does not grow with the folder the tests run in.
+std::wstring LongJapanesePath() {
+  wchar_t base[MAX_PATH] = {};
+  std::wstring path = std::wstring(base, GetTempPathW(MAX_PATH, base)) + L"曲";
+  // Folders of up to 30 kanji (2 bytes each), until "\tune.mp3" ends the path at 250 bytes.
+  for (int bytes = static_cast<int>(win32::WideToAnsi(path).size());;) {
+    CreateDirectoryW(path.c_str(), nullptr);
+    const int kanji = std::min(30, (250 - 9 - 1 - bytes) / 2);
+    if (kanji <= 0) return path + L"\\tune.mp3";
+    path += L"\\" + std::wstring(kanji, L'曲');
+    bytes += 1 + 2 * kanji;
   }
-  music += L"\\tune.mp3";
-  ASSERT_TRUE(WriteFileBytes(music, "ID3"));
-  StartSession(Settings{kBgmFile, 0, win32::WideToUtf8(music)});
-  ASSERT_TRUE(Traced("status MP3Play mode"));
-  const std::string trace = EndSession();
-  // The trace shortens the open command; that it was sent at all shows the whole path was
-  // read back, since a cut one names no file and leaves the session without music.
-  EXPECT_EQ(Count(trace, "(L\"open \\\""), 1) << trace;
-  EXPECT_GE(Count(trace, "\"stop MP3Play\""), 1) << trace;
-  EXPECT_EQ(Count(trace, "\"close MP3Play\""), 1) << trace;
 }
 
-// Without a sound device (as here) the start asks for one and plays nothing; the end stops
-// the sound all the same.
-TEST_F(MusicSession, AWavAsksForADeviceAndTheEndStopsTheSound) {
-  const std::wstring music = InFolder(L"曲.WAV");
-  ASSERT_TRUE(WriteFileBytes(music, "RIFF"));
-  StartSession(Settings{kBgmFile, 0, win32::WideToUtf8(music)}, L"+winmm");
-  EXPECT_TRUE(Traced("waveOutGetNumDevs"));
-  EXPECT_EQ(Count(EndSession(), "PlaySound pszSound='0000000000000000'"), 1);
-}
-
-TEST_F(MusicSession, AnOtherEndingPlaysNothing) {
-  const std::wstring music = InFolder(L"tune.ogg");
-  ASSERT_TRUE(WriteFileBytes(music, "OggS"));
-  StartSession(Settings{kBgmFile, 0, win32::WideToUtf8(music)});
-  EXPECT_FALSE(Traced("MP3Play", 1500ms));
-  EXPECT_EQ(Count(EndSession(), "MP3Play"), 0);
+// What a session with a music file sends: an MP3 under a long Japanese path is opened under
+// its whole path, watched every second, and stopped and closed at the end (Wine cannot play
+// it: no sound device); a WAV asks for a device, plays nothing, and the end stops the sound
+// all the same; any other ending plays nothing.
+TEST_F(MusicSession, MusicFilesPlayAndStopByTheirEnding) {
+  struct Case {
+    std::wstring file;
+    const char* contents;
+    const wchar_t* channels;
+    const char* started;  // traced once the music began; null: nothing to wait for
+    std::vector<std::pair<const char*, int>> counts;  // in the whole trace
+    std::vector<std::string> last_commands;           // the MP3 commands the session ends with
+  };
+  const Case cases[] = {
+      // The trace shortens the open command; that it was sent at all shows the whole path
+      // was read back, since a cut one names no file and leaves the session without music.
+      {LongJapanesePath(),
+       "ID3",
+       L"+mci",
+       "status MP3Play mode",
+       {{"(L\"open \\\"", 1}, {"\"close MP3Play\"", 1}},
+       {"stop MP3Play", "close MP3Play"}},
+      {InFolder(L"曲.WAV"),
+       "RIFF",
+       L"+winmm",
+       "waveOutGetNumDevs",
+       {{"PlaySound pszSound='0000000000000000'", 1}},
+       {}},
+      {InFolder(L"tune.ogg"), "OggS", L"+mci", nullptr, {{"MP3Play", 0}}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(win32::WideToUtf8(c.file));
+    ASSERT_TRUE(WriteFileBytes(c.file, c.contents));
+    StartSession(Settings{kBgmFile, 0, win32::WideToUtf8(c.file)}, c.channels);
+    if (c.started) {
+      EXPECT_TRUE(Traced(c.started));
+    } else {
+      EXPECT_FALSE(Traced("MP3Play", 1500ms));
+    }
+    const std::string trace = EndSession();
+    for (const auto& [what, count] : c.counts) EXPECT_EQ(Count(trace, what), count) << what;
+    const std::vector<std::string> commands = Mp3Commands(trace);
+    ASSERT_GE(commands.size(), c.last_commands.size()) << trace;
+    EXPECT_EQ(std::vector(commands.end() - c.last_commands.size(), commands.end()),
+              c.last_commands);
+  }
 }
 
 }  // namespace

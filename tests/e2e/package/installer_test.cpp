@@ -1,18 +1,14 @@
 // The per-user installer, run silently as a scripted install would: what it puts on the
 // system, the installed saver at work, and what its uninstaller takes away again. Every test
 // leaves the prefix's screen-saver selection as it found it.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <iterator>
 #include <optional>
 #include <utility>
 
 #include "common/snapshot_path.h"
-#include "common/win32_text.h"
-#include "e2e_support.h"
+#include "e2e_checks.h"
 #include "mirokan_version.h"
-#include "saver/settings/dialog_rules.h"
 
 namespace mirokan {
 namespace {
@@ -72,20 +68,6 @@ std::wstring FileVersionOf(const std::wstring& path) {
   return text;
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*") {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // The uninstaller runs from a copy, "Un.exe" in a "~nsu*.tmp" folder of the temporary
 // folder, which it can only mark for deletion at the next start of the system. Removed here,
 // marks and all (the prefix has no other), so the prefix stays as it was.
@@ -97,12 +79,6 @@ void RemoveUninstallerCopies() {
   }
   RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
                      L"PendingFileRenameOperations");
-}
-
-// A left click where the layout puts `control` on this screen.
-void ClickControl(HWND window, const DesignRect& control) {
-  const DesignRect place = ScaleRect(control, 1440 / ScreenDpi());
-  ClickAt(window, {place.left + place.width / 2, place.top + place.height / 2});
 }
 
 class Installer : public ::testing::Test {
@@ -133,9 +109,7 @@ class Installer : public ::testing::Test {
   static void Install(const std::wstring& arguments) {
     Process setup = Process::Start(InFolder(L"Mirokan-" + kVersion + L"-setup.exe"), arguments);
     ASSERT_TRUE(setup.Started());
-    DWORD code = 99;
-    ASSERT_TRUE(setup.WaitExit(60s, &code)) << "the silent install asked something";
-    ASSERT_EQ(code, 0u);
+    ASSERT_EQ(setup.ExitCode(60s), 0u) << "the silent install failed or asked something";
   }
 
   // The registered uninstaller, silently. It hands over to a copy of itself and returns at
@@ -200,12 +174,9 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
     // current folder.
     Process session = Process::Start(saver, L"/s");
     ASSERT_NE(WaitForWindow(session.Id(), nullptr, L"Zarvo_Main"), nullptr);
-    EXPECT_NE(WaitForWindow(0, L"OpenGL", L"Tunnel_Velkan"), nullptr)
-        << "the installed saver starts the renderer beside it";
+    EXPECT_NE(TunnelWindow(), nullptr) << "the installed saver starts the renderer beside it";
     MoveCursorTo(340, 340);
-    DWORD code = 99;
-    ASSERT_TRUE(session.WaitExit(20s, &code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(session.ExitCode(), 0u);
     KillProcessesNamed(L"Mirokan.data");
   }
   // A session that was killed left its snapshot, and one half-written.

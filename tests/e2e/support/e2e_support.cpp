@@ -1,9 +1,12 @@
 #include "e2e_support.h"
 
 #include "common/win32_file.h"
+#include "common/win32_handles.h"
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace mirokan::e2e {
@@ -81,6 +84,12 @@ bool Process::WaitExit(std::chrono::milliseconds deadline, DWORD* exit_code) {
   return true;
 }
 
+DWORD Process::ExitCode(std::chrono::milliseconds deadline) {
+  DWORD code = STILL_ACTIVE;
+  WaitExit(deadline, &code);
+  return code;
+}
+
 void Process::Kill() {
   if (!process_) return;
   if (Running()) {
@@ -98,6 +107,41 @@ Process StartTraced(const std::wstring& program, const std::wstring& arguments,
   Process process = Process::Start(program, arguments);
   SetEnvironmentVariableW(L"WINEDEBUG", L"-all");
   return process;
+}
+
+HWND TunnelWindow(DWORD pid, std::chrono::milliseconds deadline) {
+  return WaitForWindow(pid, L"OpenGL", L"Tunnel_Velkan", deadline);
+}
+
+Process TunnelProcess() {
+  const HWND found = TunnelWindow();
+  DWORD id = 0;
+  GetWindowThreadProcessId(found, &id);
+  return found ? Process::Attach(id) : Process();
+}
+
+std::wstring FolderWithSaver(const std::wstring& name) {
+  const std::wstring folder = InFolder(name);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  CopyFileW(InFolder(L"Mirokan.scr").c_str(), (folder + L"\\Mirokan.scr").c_str(), FALSE);
+  return folder;
+}
+
+constexpr const wchar_t* kTemporaryVariables[] = {L"TMP", L"TEMP"};
+
+TemporaryFolderSet::TemporaryFolderSet(const std::wstring& folder) {
+  for (int i = 0; i < 2; ++i) {
+    std::vector<wchar_t> buffer(32768);
+    const DWORD length = GetEnvironmentVariableW(kTemporaryVariables[i], buffer.data(), 32768);
+    if (length > 0 && length < 32768) saved_[i] = std::wstring(buffer.data(), length);
+    SetEnvironmentVariableW(kTemporaryVariables[i], folder.c_str());
+  }
+}
+
+TemporaryFolderSet::~TemporaryFolderSet() {
+  for (int i = 0; i < 2; ++i) {
+    SetEnvironmentVariableW(kTemporaryVariables[i], saved_[i] ? saved_[i]->c_str() : nullptr);
+  }
 }
 
 WineTrace::WineTrace() : start_(ReadFileBytes(InFolder(L"wine-stderr.log")).size()) {}
@@ -121,13 +165,7 @@ std::vector<DWORD> ProcessesNamed(const wchar_t* name) {
 }
 
 void KillProcessesNamed(const wchar_t* name) {
-  for (const DWORD id : ProcessesNamed(name)) {
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
-      TerminateProcess(process, 99);
-      WaitForSingleObject(process, 10000);
-      CloseHandle(process);
-    }
-  }
+  for (const DWORD id : ProcessesNamed(name)) Process::Attach(id).Kill();
 }
 
 namespace {
@@ -223,6 +261,154 @@ void DismissMessageBox(HWND box) {
   PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
+bool MessageBoxOpen(DWORD pid) {
+  return !TopWindows(pid, L"#32770", nullptr, true).empty();
+}
+
+bool Pump() {
+  bool quit = false;
+  for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+    if (message.message == WM_QUIT) {
+      quit = true;
+    } else {
+      DispatchMessageW(&message);
+    }
+  }
+  return quit;
+}
+
+bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+  return WaitUntil(
+      [&] {
+        Pump();
+        return condition();
+      },
+      deadline, 5ms);
+}
+
+namespace {
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  const auto brush = reinterpret_cast<HBRUSH>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message != WM_ERASEBKGND || !brush) return DefWindowProcW(window, message, wparam, lparam);
+  RECT area{};
+  GetClientRect(window, &area);
+  FillRect(reinterpret_cast<HDC>(wparam), &area, brush);
+  return 1;
+}
+}  // namespace
+
+TestWindow::TestWindow(const wchar_t* caption, DWORD style, POINT at, SIZE size, HBRUSH background,
+                       DWORD ex_style) {
+  static const ATOM window_class = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = TestWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"MirokanTestWindow";
+    return RegisterClassW(&wc);
+  }();
+  (void)window_class;
+  window_ =
+      CreateWindowExW(ex_style, L"MirokanTestWindow", caption, style & ~WS_VISIBLE, at.x, at.y,
+                      size.cx, size.cy, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(background));
+  if (style & WS_VISIBLE) ShowWindow(window_, SW_SHOW);
+  UpdateWindow(window_);
+}
+
+std::wstring TestWindow::PreviewArguments() const {
+  return L"/p " + std::to_wstring(static_cast<unsigned>(reinterpret_cast<UINT_PTR>(window_)));
+}
+
+void TestWindow::Destroy() {
+  if (window_) DestroyWindow(window_);
+  window_ = nullptr;
+}
+
+Pixels Capture(HDC source, const RECT& area) {
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  Pixels pixels{width, height, std::vector<COLORREF>(static_cast<std::size_t>(width) * height)};
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  win32::UniqueMemoryDc dc(CreateCompatibleDC(source));
+  win32::UniqueBitmap bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap) return pixels;
+  {
+    win32::SelectGuard select(dc.Get(), bitmap.Get());
+    BitBlt(dc.Get(), 0, 0, width, height, source, area.left, area.top, SRCCOPY);
+    GdiFlush();
+  }
+  const auto* quad = static_cast<const RGBQUAD*>(bits);
+  for (std::size_t i = 0; i < pixels.at.size(); ++i) {
+    pixels.at[i] = RGB(quad[i].rgbRed, quad[i].rgbGreen, quad[i].rgbBlue);
+  }
+  return pixels;
+}
+
+Pixels PictureOf(HBITMAP picture) {
+  BITMAP info{};
+  if (!picture || !GetObjectW(picture, sizeof(info), &info)) return {};
+  win32::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  win32::SelectGuard select(dc.Get(), picture);
+  return Capture(dc.Get(), {0, 0, info.bmWidth, info.bmHeight});
+}
+
+Pixels OnScreen(HWND window) {
+  RECT area{};
+  GetClientRect(window, &area);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  win32::WindowDc screen(nullptr);
+  return Capture(screen.Get(), area);
+}
+
+Pixels Printed(HWND window, SIZE size) {
+  win32::WindowDc screen(nullptr);
+  win32::UniqueMemoryDc dc(CreateCompatibleDC(screen.Get()));
+  win32::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), size.cx, size.cy));
+  {
+    win32::SelectGuard select(dc.Get(), bitmap.Get());
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+  }
+  return PictureOf(bitmap.Get());
+}
+
+Pixels DecodeBitmap(const std::string& file) {
+  const auto field = [&](std::size_t at) {
+    std::int32_t value = 0;
+    if (at + 4 <= file.size()) std::memcpy(&value, file.data() + at, 4);
+    return value;
+  };
+  const int width = field(18), height = field(22);
+  const std::size_t stride =
+      (static_cast<std::size_t>(std::max(width, 0)) * 3 + 3) & ~std::size_t{3};
+  if (width <= 0 || height <= 0 || file.size() < 54 + stride * height) return {};
+  Pixels pixels{width, height, {}};
+  for (int y = 0; y < height; ++y) {
+    const auto* row =
+        reinterpret_cast<const unsigned char*>(file.data()) + 54 + (height - 1 - y) * stride;
+    for (int x = 0; x < width; ++x)
+      pixels.at.push_back(RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
+  }
+  return pixels;
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  return GetPixel(win32::WindowDc(nullptr).Get(), x, y);
+}
+
+std::vector<COLORREF> ScreenSamples(const RECT& area, int columns, int rows) {
+  std::vector<COLORREF> colours;
+  win32::WindowDc screen(nullptr);
+  for (int j = 1; j <= rows; ++j) {
+    for (int i = 1; i <= columns; ++i) {
+      colours.push_back(GetPixel(screen.Get(),
+                                 area.left + (area.right - area.left) * i / (columns + 1),
+                                 area.top + (area.bottom - area.top) * j / (rows + 1)));
+    }
+  }
+  return colours;
+}
+
 void ClickAt(HWND window, POINT client, bool right) {
   ClientToScreen(window, &client);
   MoveCursorTo(client.x, client.y);
@@ -256,18 +442,9 @@ void MoveCursorTo(int x, int y) {
 }
 
 bool ScreenChanges() {
-  const auto samples = [] {
-    std::vector<COLORREF> colours;
-    HDC screen = GetDC(nullptr);
-    for (int i = 0; i < 63; ++i) {
-      colours.push_back(GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) * (i % 9 + 1) / 10,
-                                 GetSystemMetrics(SM_CYSCREEN) * (i / 9 + 1) / 8));
-    }
-    ReleaseDC(nullptr, screen);
-    return colours;
-  };
-  const std::vector<COLORREF> before = samples();
-  return WaitUntil([&] { return samples() != before; });
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const std::vector<COLORREF> before = ScreenSamples(screen, 9, 7);
+  return WaitUntil([&] { return ScreenSamples(screen, 9, 7) != before; });
 }
 
 bool CursorShowing() {
@@ -289,6 +466,20 @@ std::string ReadFileBytes(const std::wstring& path) {
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   return win32::WriteWholeFile(
       path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 bool FileExistsAt(const std::wstring& path) {

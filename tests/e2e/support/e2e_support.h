@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,6 +46,8 @@ class Process {
   DWORD Id() const { return id_; }
   bool Running() const;
   bool WaitExit(std::chrono::milliseconds deadline, DWORD* exit_code = nullptr);
+  // The exit code once it ended within `deadline`; STILL_ACTIVE (259) if it runs on.
+  DWORD ExitCode(std::chrono::milliseconds deadline = std::chrono::seconds(20));
   void Kill();
 
  private:
@@ -65,6 +68,25 @@ class WineTrace {
 
  private:
   std::size_t start_;
+};
+
+// The tunnel window of process `pid` (any when 0), and the renderer it belongs to.
+HWND TunnelWindow(DWORD pid = 0, std::chrono::milliseconds deadline = std::chrono::seconds(30));
+Process TunnelProcess();
+
+// A folder `name` in the test's folder holding a copy of Mirokan.scr alone.
+std::wstring FolderWithSaver(const std::wstring& name);
+
+// TMP and TEMP (which both programs inherit from us) point at `folder` until this goes.
+class TemporaryFolderSet {
+ public:
+  explicit TemporaryFolderSet(const std::wstring& folder);
+  ~TemporaryFolderSet();
+  TemporaryFolderSet(const TemporaryFolderSet&) = delete;
+  TemporaryFolderSet& operator=(const TemporaryFolderSet&) = delete;
+
+ private:
+  std::optional<std::wstring> saved_[2];
 };
 
 // Ids of the processes whose executable file name is `name`; KillProcessesNamed ends them.
@@ -88,6 +110,50 @@ struct MessageBoxInfo {
 MessageBoxInfo WaitForMessageBox(DWORD pid,
                                  std::chrono::milliseconds deadline = std::chrono::seconds(20));
 void DismissMessageBox(HWND box);
+bool MessageBoxOpen(DWORD pid);
+
+// Dispatches what is queued for this thread's windows; true when WM_QUIT was among it.
+bool Pump();
+// WaitUntil, pumping this thread's messages before each look.
+bool PumpUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds deadline = std::chrono::seconds(20));
+
+// A top-level window of this process that paints its background with `background` (left
+// unpainted when null); destroyed with the object.
+class TestWindow {
+ public:
+  TestWindow(const wchar_t* caption, DWORD style, POINT at, SIZE size, HBRUSH background = nullptr,
+             DWORD ex_style = 0);
+  ~TestWindow() { Destroy(); }
+  TestWindow(const TestWindow&) = delete;
+  TestWindow& operator=(const TestWindow&) = delete;
+  HWND Get() const { return window_; }
+  // The command line that shows a preview inside this window.
+  std::wstring PreviewArguments() const;
+  void Destroy();
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// Pixels read back from a DC, a bitmap, the screen or a bitmap file.
+struct Pixels {
+  int width = 0;
+  int height = 0;
+  std::vector<COLORREF> at;  // rows top-down
+  COLORREF At(int x, int y) const { return at[static_cast<std::size_t>(y) * width + x]; }
+};
+Pixels Capture(HDC source, const RECT& area);
+Pixels PictureOf(HBITMAP picture);
+// What the screen shows of `window`'s client area.
+Pixels OnScreen(HWND window);
+// What `window` paints for WM_PRINTCLIENT into an area of `size`.
+Pixels Printed(HWND window, SIZE size);
+// A 24-bit bitmap file; empty when it is none.
+Pixels DecodeBitmap(const std::string& file);
+COLORREF ScreenPixel(int x, int y);
+// Screen colours on a grid of `columns` x `rows` points evenly inside `area`.
+std::vector<COLORREF> ScreenSamples(const RECT& area, int columns, int rows);
 
 // Moves the real pointer (other processes see it) and waits until it reads back there.
 void MoveCursorTo(int x, int y);
@@ -102,6 +168,8 @@ int ScreenDpi();
 bool RunningUnderWine();
 
 std::string ReadFileBytes(const std::wstring& path);
+// Names in `folder` matching `pattern`, sorted, without "." and "..".
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*");
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExistsAt(const std::wstring& path);
 
