@@ -92,10 +92,10 @@ TEST(MonitorLayout, ACutPartKeepsTheSnapshotsRowOrder) {
   for (int row = 0; row < kHeight; ++row) {  // row 0 is the picture's bottom
     for (int x = 0; x < kWidth * 3; ++x) rows[row * stride + x] = static_cast<std::uint8_t>(16 * row + x);
   }
-  // Top-down rows 1 and 2 are stored rows 2 and 1; columns 1 to 2 are bytes 3 to 8.
-  const std::vector<std::uint8_t> cut = CutPicture(rows.data(), kWidth, kHeight, {1, 1, 3, 3});
+  // Top-down rows 0 and 1 are stored rows 3 and 2; columns 1 to 2 are bytes 3 to 8.
+  const std::vector<std::uint8_t> cut = CutPicture(rows.data(), kWidth, kHeight, {1, 0, 3, 2});
   ASSERT_EQ(cut.size(), 2u * 8);
-  const std::vector<std::uint8_t> want = {19, 20, 21, 22, 23, 24, 35, 36, 37, 38, 39, 40};
+  const std::vector<std::uint8_t> want = {35, 36, 37, 38, 39, 40, 51, 52, 53, 54, 55, 56};
   EXPECT_EQ(std::vector(cut.begin(), cut.begin() + 6), std::vector(want.begin(), want.begin() + 6));
   EXPECT_EQ(std::vector(cut.begin() + 8, cut.begin() + 14), std::vector(want.begin() + 6, want.end()));
 }
