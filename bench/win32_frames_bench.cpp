@@ -7,32 +7,20 @@
 //   frames_bench [SECONDS]   each case draws for SECONDS (5 when not given)
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-#include "renderer/monitor_layout.h"
 #include "renderer/bitmap_reader.h"
+#include "renderer/monitor_layout.h"
 #include "renderer/tunnel_scene.h"
 #include "renderer/win32_render_window.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-  auto& monitors = *reinterpret_cast<std::vector<mirokan::Monitor>*>(data);
-  MONITORINFOEXW info{};
-  info.cbSize = sizeof(info);
-  if (GetMonitorInfoW(monitor, &info)) {
-    const RECT& r = info.rcMonitor;
-    monitors.push_back({{r.left, r.top, r.right, r.bottom},
-                        (info.dwFlags & MONITORINFOF_PRIMARY) != 0,
-                        info.szDevice});
-  }
-  return TRUE;
-}
 
 // A picture of a monitor's size in stripes, as the texture build gets it.
 std::vector<std::uint8_t> Stripes(std::int32_t width, std::int32_t height) {
@@ -107,9 +95,8 @@ void Report(const char* name, const std::vector<mirokan::Tunnel>& tunnels, doubl
 int wmain(int argc, wchar_t** argv) {
   const double seconds = argc >= 2 ? std::max(1.0, _wtof(argv[1])) : 5.0;
   SetProcessDPIAware();
-  std::vector<mirokan::Monitor> monitors;
-  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-  const std::vector<mirokan::Tunnel> all = mirokan::PlaceTunnels(monitors, {}, 0, 0);
+  const std::vector<mirokan::Tunnel> all =
+      mirokan::PlaceTunnels(mirokan::win32::ReadMonitorLayout(), {}, 0, 0);
   if (all.empty()) return 1;
   std::printf("case,monitors,pixels,frames,seconds,fps\n");
   // Alternated, so both meet the same moments of a busy machine.

@@ -42,8 +42,8 @@ std::vector<const Monitor*> Ordered(std::span<const Monitor> monitors) {
 }
 
 // Null when the picture is not of these monitors.
-std::optional<ScreenRect> PicturedBox(std::span<const Monitor* const> pictured,
-                                      std::int32_t width, std::int32_t height) {
+std::optional<ScreenRect> PicturedBox(std::span<const Monitor* const> pictured, std::int32_t width,
+                                      std::int32_t height) {
   if (pictured.empty()) return std::nullopt;
   std::int64_t left = pictured[0]->rect.left, top = pictured[0]->rect.top;
   std::int64_t right = pictured[0]->rect.right, bottom = pictured[0]->rect.bottom;
@@ -59,8 +59,7 @@ std::optional<ScreenRect> PicturedBox(std::span<const Monitor* const> pictured,
 }
 
 ScreenRect Offset(const ScreenRect& rect, const ScreenRect& box) {
-  return {rect.left - box.left, rect.top - box.top, rect.right - box.left,
-          rect.bottom - box.top};
+  return {rect.left - box.left, rect.top - box.top, rect.right - box.left, rect.bottom - box.top};
 }
 
 }  // namespace
@@ -90,8 +89,8 @@ std::vector<Tunnel> PlaceTunnels(std::span<const Monitor> monitors,
     const ScreenRect& rect = now[i]->rect;
     bool shown_by_another = false;
     for (std::size_t k = 0; k < now.size(); ++k) {
-      shown_by_another |= k != i && Inside(rect, now[k]->rect) &&
-                          (k < i || !Inside(now[k]->rect, rect));
+      shown_by_another |=
+          k != i && Inside(rect, now[k]->rect) && (k < i || !Inside(now[k]->rect, rect));
     }
     if (shown_by_another) continue;
     Tunnel tunnel{rect, std::nullopt};
@@ -102,8 +101,8 @@ std::vector<Tunnel> PlaceTunnels(std::span<const Monitor> monitors,
         whole_given = true;
       }
     } else {
-      const auto same = std::ranges::find_if(
-          then, [&](const Monitor* m) { return m->device == now[i]->device; });
+      const auto same =
+          std::ranges::find_if(then, [&](const Monitor* m) { return m->device == now[i]->device; });
       if (same != then.end()) tunnel.picture = Offset((*same)->rect, *box);
     }
     tunnels.push_back(tunnel);
@@ -132,7 +131,8 @@ std::vector<std::uint8_t> CutPicture(const std::uint8_t* rows, std::int32_t widt
   std::vector<std::uint8_t> cut(part_stride * static_cast<std::size_t>(part.Height()));
   // Bottom row first: the part's lowest row is the picture's row `height - part.bottom`.
   for (std::int32_t row = 0; row < part.Height(); ++row) {
-    const std::uint8_t* from = rows + static_cast<std::size_t>(height - part.bottom + row) * stride +
+    const std::uint8_t* from = rows +
+                               static_cast<std::size_t>(height - part.bottom + row) * stride +
                                static_cast<std::size_t>(part.left) * 3;
     std::memcpy(cut.data() + static_cast<std::size_t>(row) * part_stride, from,
                 static_cast<std::size_t>(part.Width()) * 3);

@@ -46,8 +46,7 @@ void TunnelScene::ResizeScene(std::int32_t width, std::int32_t height) {
   Project(0, 0, width, height);
 }
 
-void TunnelScene::Project(std::int32_t x, std::int32_t y, std::int32_t width,
-                          std::int32_t height) {
+void TunnelScene::Project(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
   if (height == 0) height = 1;
   glViewport(x, y, width, height);
   glMatrixMode(GL_PROJECTION);

@@ -69,30 +69,6 @@ KeyState Key(const Renderer& renderer, int virtual_key) {
                                                                  : KeyState::kReleased;
 }
 
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-  auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(data);
-  MONITORINFOEXW info{};
-  info.cbSize = sizeof(info);
-  if (GetMonitorInfoW(monitor, &info)) {
-    const RECT& r = info.rcMonitor;
-    monitors.push_back({{r.left, r.top, r.right, r.bottom},
-                        (info.dwFlags & MONITORINFOF_PRIMARY) != 0,
-                        info.szDevice});
-  }
-  return TRUE;
-}
-
-// The monitors as the system reports them now; without any, the screen at the origin.
-std::vector<Monitor> ReadMonitorLayout() {
-  std::vector<Monitor> monitors;
-  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-  if (monitors.empty()) {
-    monitors.push_back(
-        {{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, true, L""});
-  }
-  return monitors;
-}
-
 GLuint TextureOf(const Renderer& renderer, const std::optional<ScreenRect>& part) {
   if (!part) return 0;
   for (const PartTexture& texture : renderer.textures) {
@@ -126,8 +102,8 @@ bool LoadTunnelTextures(SnapshotRead& snapshot, Renderer& renderer) {
 // with a viewport per tunnel. Topmost only once the textures exist: the snapshot's message
 // boxes, which may open on any monitor, have been answered by then.
 void LayOutTunnels(Renderer& renderer) {
-  const std::vector<Tunnel> tunnels = PlaceTunnels(
-      ReadMonitorLayout(), renderer.pictured, renderer.picture_width, renderer.picture_height);
+  const std::vector<Tunnel> tunnels = PlaceTunnels(ReadMonitorLayout(), renderer.pictured,
+                                                   renderer.picture_width, renderer.picture_height);
   const ScreenRect box = BoundingRect(tunnels);
   renderer.views.clear();
   for (const Tunnel& tunnel : tunnels) {
@@ -159,7 +135,30 @@ bool Fail() {
   return false;
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(data);
+  MONITORINFOEXW info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    monitors.push_back({{r.left, r.top, r.right, r.bottom},
+                        (info.dwFlags & MONITORINFOF_PRIMARY) != 0,
+                        info.szDevice});
+  }
+  return TRUE;
+}
+
 }  // namespace
+
+std::vector<Monitor> ReadMonitorLayout() {
+  std::vector<Monitor> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  if (monitors.empty()) {
+    monitors.push_back(
+        {{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, true, L""});
+  }
+  return monitors;
+}
 
 PIXELFORMATDESCRIPTOR TunnelPixelFormat() {
   PIXELFORMATDESCRIPTOR format{};
@@ -188,16 +187,16 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   // Each monitor's whole rectangle, not its work area: a window short of the monitor leaves
   // the task bar drawn over it.
   renderer.pictured = ReadMonitorLayout();
+  // Where the tunnels go; which pictures line them is known once the snapshot is read.
   const std::vector<Tunnel> tunnels = PlaceTunnels(renderer.pictured, {}, 0, 0);
   const ScreenRect box = BoundingRect(tunnels);
   renderer.WindowWidth = box.Width();
   renderer.WindowHeight = box.Height();
 
-  renderer.window =
-      CreateWindowExW(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kClassName, kTitle,
-                      WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.left, box.top,
-                      renderer.WindowWidth, renderer.WindowHeight, nullptr, nullptr,
-                      renderer.instance, nullptr);
+  renderer.window = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kClassName, kTitle,
+                                    WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.left, box.top,
+                                    renderer.WindowWidth, renderer.WindowHeight, nullptr, nullptr,
+                                    renderer.instance, nullptr);
   if (!renderer.window) return Fail();
 
   renderer.dc.emplace(renderer.window);
@@ -221,8 +220,7 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   SetFocus(renderer.window);
   TunnelScene::ResizeScene(renderer.WindowWidth, renderer.WindowHeight);
   // The walls' textures are one per monitor and belong to the window, not the scene.
-  renderer.scene.SetupScene(
-      [&](GLuint&) { return LoadTunnelTextures(snapshot, renderer); });
+  renderer.scene.SetupScene([&](GLuint&) { return LoadTunnelTextures(snapshot, renderer); });
   LayOutTunnels(renderer);
   return true;
 }

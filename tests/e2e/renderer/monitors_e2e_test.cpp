@@ -27,7 +27,8 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   MONITORINFO info{};
   info.cbSize = sizeof(info);
   if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-  const auto at = (info.dwFlags & MONITORINFOF_PRIMARY) ? monitors.rects.begin() : monitors.rects.end();
+  const auto at =
+      (info.dwFlags & MONITORINFOF_PRIMARY) ? monitors.rects.begin() : monitors.rects.end();
   monitors.rects.insert(at, info.rcMonitor);
   UnionRect(&monitors.all, &monitors.all, &info.rcMonitor);
   return TRUE;
@@ -93,11 +94,11 @@ class Desktop {
     window_class.hInstance = GetModuleHandleW(nullptr);
     window_class.lpszClassName = L"MirokanTestDesktop";
     RegisterClassW(&window_class);
-    const HWND window = CreateWindowExW(
-        WS_EX_TOOLWINDOW, window_class.lpszClassName, L"", WS_POPUP,
-        GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-        GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr,
-        nullptr, window_class.hInstance, nullptr);
+    const HWND window =
+        CreateWindowExW(WS_EX_TOOLWINDOW, window_class.lpszClassName, L"", WS_POPUP,
+                        GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                        GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                        nullptr, nullptr, window_class.hInstance, nullptr);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ShowWindow(window, SW_SHOWNOACTIVATE);
     window_ = window;
@@ -116,11 +117,14 @@ std::vector<COLORREF> Samples(const RECT& area) {
   const int width = area.right - area.left, height = area.bottom - area.top;
   std::vector<POINT> points;
   for (int j = 1; j <= 6; ++j) {
-    for (int i = 1; i <= 8; ++i) points.push_back({area.left + width * i / 9, area.top + height * j / 7});
+    for (int i = 1; i <= 8; ++i)
+      points.push_back({area.left + width * i / 9, area.top + height * j / 7});
   }
   const int mid_x = area.left + width / 2, mid_y = area.top + height / 2;
-  points.insert(points.end(), {{mid_x, area.top + 2}, {mid_x, area.bottom - 3},
-                               {area.left + 2, mid_y}, {area.right - 3, mid_y}});
+  points.insert(points.end(), {{mid_x, area.top + 2},
+                               {mid_x, area.bottom - 3},
+                               {area.left + 2, mid_y},
+                               {area.right - 3, mid_y}});
   std::vector<COLORREF> colours;
   const HDC screen = GetDC(nullptr);
   for (const POINT& p : points) colours.push_back(GetPixel(screen, p.x, p.y));
@@ -132,11 +136,12 @@ std::vector<COLORREF> Samples(const RECT& area) {
 // edge, where the tunnel's mouth fills the screen (a misplaced viewport leaves black there).
 bool ShowsOnly(const RECT& area, Tint own) {
   const std::vector<COLORREF> colours = Samples(area);
-  const auto own_count = std::ranges::count_if(colours, [&](COLORREF c) { return TintOf(c) == own; });
+  const auto own_count =
+      std::ranges::count_if(colours, [&](COLORREF c) { return TintOf(c) == own; });
   const bool foreign = std::ranges::any_of(
       colours, [&](COLORREF c) { return TintOf(c) != own && TintOf(c) != Tint::kNeither; });
-  const bool edges = std::all_of(colours.end() - 4, colours.end(),
-                                 [&](COLORREF c) { return TintOf(c) == own; });
+  const bool edges =
+      std::all_of(colours.end() - 4, colours.end(), [&](COLORREF c) { return TintOf(c) == own; });
   return !foreign && edges && own_count >= static_cast<long>(colours.size()) / 2;
 }
 
@@ -144,7 +149,8 @@ bool ShowsOnly(const RECT& area, Tint own) {
 void ExpectOwnTunnel(const RECT& area, Tint own, const char* name) {
   const std::vector<COLORREF> before = Samples(area);
   EXPECT_TRUE(WaitUntil([&] { return Samples(area) != before; })) << name << ": nothing moves";
-  for (int look = 0; look < 3; ++look) EXPECT_TRUE(ShowsOnly(area, own)) << name << ", look " << look;
+  for (int look = 0; look < 3; ++look)
+    EXPECT_TRUE(ShowsOnly(area, own)) << name << ", look " << look;
 }
 
 // The folder's files of the snapshot's name, whatever follows it.
@@ -178,8 +184,9 @@ TEST(Monitors, EachFliesThroughItsOwnDesktopUntilAMoveOnTheSecondEndsBothProgram
   const RECT& second = monitors.rects[1];
   EndAll();
   const Desktop desktop(primary);
-  ASSERT_TRUE(WaitUntil([&] { return ShowsOnly(primary, Tint::kWarm) && ShowsOnly(second, Tint::kCold); }))
-      << "the test desktop does not show";
+  ASSERT_TRUE(WaitUntil([&] {
+    return ShowsOnly(primary, Tint::kWarm) && ShowsOnly(second, Tint::kCold);
+  })) << "the test desktop does not show";
   const POINT start{second.left + 320, second.top + 300};
   MoveCursorTo(start.x, start.y);
 
@@ -230,7 +237,8 @@ TEST(Monitors, TheTunnelWindowCoversTheMonitorsWholeWhateverTheWorkArea) {
   const HWND tunnel = WaitForWindow(renderer.Id(), L"OpenGL", L"Tunnel_Velkan", kStartDeadline);
   ASSERT_NE(tunnel, nullptr);
   // Laid out and raised above any task bar once its textures exist.
-  EXPECT_TRUE(WaitUntil([&] { return (GetWindowLongW(tunnel, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+  EXPECT_TRUE(
+      WaitUntil([&] { return (GetWindowLongW(tunnel, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
   RECT rect{};
   GetWindowRect(tunnel, &rect);
   EXPECT_TRUE(EqualRect(&rect, &monitors.all))

@@ -17,7 +17,10 @@ void PrintTo(const ScreenRect& r, std::ostream* out) {
 void PrintTo(const Tunnel& t, std::ostream* out) {
   PrintTo(t.screen, out);
   *out << " lined ";
-  if (t.picture) PrintTo(*t.picture, out); else *out << "black";
+  if (t.picture)
+    PrintTo(*t.picture, out);
+  else
+    *out << "black";
 }
 
 namespace {
@@ -39,31 +42,58 @@ TEST(MonitorLayout, EachMonitorGetsATunnelLinedWithItsOwnPartOfThePicture) {
   const std::vector<Layout> layouts = {
       {"one monitor", {a}, {}, 1280, 800, {{kPrimary, ScreenRect{0, 0, 1280, 800}}}},
       {"one monitor, a picture of another size: whole, as ever",
-       {a}, {}, 640, 480, {{kPrimary, ScreenRect{0, 0, 640, 480}}}},
+       {a},
+       {},
+       640,
+       480,
+       {{kPrimary, ScreenRect{0, 0, 640, 480}}}},
       {"a smaller one to the right: the picture's strip below it is no one's",
-       {a, b}, {}, 2304, 800,
+       {a, b},
+       {},
+       2304,
+       800,
        {{kPrimary, ScreenRect{0, 0, 1280, 800}}, {kRight, ScreenRect{1280, 0, 2304, 768}}}},
       {"primary listed last, the other left and above it at negative coordinates",
-       {c, a}, {}, 3200, 1080,
+       {c, a},
+       {},
+       3200,
+       1080,
        {{kPrimary, ScreenRect{1920, 280, 3200, 1080}}, {kLeft, ScreenRect{0, 0, 1920, 1080}}}},
       {"no flag: the monitor holding 0,0 (not the one ending there) comes first",
-       {{kLeft, false, L"C"}, {kPrimary, false, L"A"}}, {}, 3200, 1080,
+       {{kLeft, false, L"C"}, {kPrimary, false, L"A"}},
+       {},
+       3200,
+       1080,
        {{kPrimary, ScreenRect{1920, 280, 3200, 1080}}, {kLeft, ScreenRect{0, 0, 1920, 1080}}}},
       {"a mirror of the primary, a smaller clone inside it and the same monitor twice",
        {a, {kPrimary, false, L"M"}, {{0, 0, 1024, 768}, false, L"S"}, b, {kRight, false, L"B2"}},
-       {}, 2304, 800,
+       {},
+       2304,
+       800,
        {{kPrimary, ScreenRect{0, 0, 1280, 800}}, {kRight, ScreenRect{1280, 0, 2304, 768}}}},
       {"a monitor added after the picture shows black; a moved and resized one keeps its part",
-       {a, {{1280, 0, 3200, 1080}, false, L"B"}, c}, {a, b}, 2304, 800,
+       {a, {{1280, 0, 3200, 1080}, false, L"B"}, c},
+       {a, b},
+       2304,
+       800,
        {{kPrimary, ScreenRect{0, 0, 1280, 800}},
         {{1280, 0, 3200, 1080}, ScreenRect{1280, 0, 2304, 768}},
         {kLeft, std::nullopt}}},
       {"a picture that is not of these monitors lines the primary alone, whole",
-       {a, b}, {}, 1280, 800, {{kPrimary, ScreenRect{0, 0, 1280, 800}}, {kRight, std::nullopt}}},
+       {a, b},
+       {},
+       1280,
+       800,
+       {{kPrimary, ScreenRect{0, 0, 1280, 800}}, {kRight, std::nullopt}}},
       {"empty, inverted and oversized monitors get nothing",
-       {a, {{2000, 0, 2000, 768}, false, L"E"}, {{2304, 768, 1280, 0}, false, L"I"},
+       {a,
+        {{2000, 0, 2000, 768}, false, L"E"},
+        {{2304, 768, 1280, 0}, false, L"I"},
         {{INT_MIN, 0, INT_MAX, 768}, false, L"O"}},
-       {}, 1280, 800, {{kPrimary, ScreenRect{0, 0, 1280, 800}}}},
+       {},
+       1280,
+       800,
+       {{kPrimary, ScreenRect{0, 0, 1280, 800}}}},
       {"no monitor at all", {}, {}, 1280, 800, {}},
   };
   for (const Layout& layout : layouts) {
@@ -90,14 +120,16 @@ TEST(MonitorLayout, ACutPartKeepsTheSnapshotsRowOrder) {
   const auto stride = static_cast<std::size_t>(PaddedRowLength(kWidth));
   std::vector<std::uint8_t> rows(stride * kHeight, 0xEE);
   for (int row = 0; row < kHeight; ++row) {  // row 0 is the picture's bottom
-    for (int x = 0; x < kWidth * 3; ++x) rows[row * stride + x] = static_cast<std::uint8_t>(16 * row + x);
+    for (int x = 0; x < kWidth * 3; ++x)
+      rows[row * stride + x] = static_cast<std::uint8_t>(16 * row + x);
   }
   // Top-down rows 0 and 1 are stored rows 3 and 2; columns 1 to 2 are bytes 3 to 8.
   const std::vector<std::uint8_t> cut = CutPicture(rows.data(), kWidth, kHeight, {1, 0, 3, 2});
   ASSERT_EQ(cut.size(), 2u * 8);
   const std::vector<std::uint8_t> want = {35, 36, 37, 38, 39, 40, 51, 52, 53, 54, 55, 56};
   EXPECT_EQ(std::vector(cut.begin(), cut.begin() + 6), std::vector(want.begin(), want.begin() + 6));
-  EXPECT_EQ(std::vector(cut.begin() + 8, cut.begin() + 14), std::vector(want.begin() + 6, want.end()));
+  EXPECT_EQ(std::vector(cut.begin() + 8, cut.begin() + 14),
+            std::vector(want.begin() + 6, want.end()));
 }
 
 }  // namespace

@@ -180,7 +180,9 @@ TEST_F(TunnelSceneTest, EachViewShowsItsOwnPictureInItsOwnPlaceFromOnePhase) {
   scene_.DrawTunnelFrame(views);
   EXPECT_EQ(scene_.Motion().Phase, 0.5f);
   const std::vector<std::uint8_t> pixels = offscreen_.ReadPixels();
-  const auto at = [&](int x, int y) { return &pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4]; };
+  const auto at = [&](int x, int y) {
+    return &pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4];
+  };
   for (int y = 0; y < kHeight; y += 4) {
     for (int x = 0; x < kWidth; x += 4) {
       const std::uint8_t* p = at(x, y);
@@ -190,9 +192,12 @@ TEST_F(TunnelSceneTest, EachViewShowsItsOwnPictureInItsOwnPlaceFromOnePhase) {
     }
   }
   // The middles of the lit views' edges show the mouth's wall.
-  for (const auto& [x, y] : {std::pair{1, kHeight / 2}, {kWidth / 4, kHeight - 2},
-                             {kWidth / 2 + 1, kHeight / 4}, {kWidth - 2, kHeight / 4},
-                             {kWidth * 3 / 4, kHeight / 2 - 2}, {kWidth * 3 / 4, 1}}) {
+  for (const auto& [x, y] : {std::pair{1, kHeight / 2},
+                             {kWidth / 4, kHeight - 2},
+                             {kWidth / 2 + 1, kHeight / 4},
+                             {kWidth - 2, kHeight / 4},
+                             {kWidth * 3 / 4, kHeight / 2 - 2},
+                             {kWidth * 3 / 4, 1}}) {
     EXPECT_GT(at(x, y)[0] + at(x, y)[2], 100) << x << "," << y;
   }
 }
