@@ -4,7 +4,7 @@
 // window, a viewport per monitor, one swap a frame), with the renderer's pixel format and
 // swap interval. Prints one CSV row a case: case,monitors,pixels,frames,seconds,fps.
 //
-//   frames_bench [SECONDS]   each case draws for SECONDS (5 when not given)
+//   frames_bench [SECONDS [ROUNDS]]   each case draws for SECONDS (5), ROUNDS times (5)
 #include <windows.h>
 
 #include <algorithm>
@@ -94,13 +94,14 @@ void Report(const char* name, const std::vector<mirokan::Tunnel>& tunnels, doubl
 
 int wmain(int argc, wchar_t** argv) {
   const double seconds = argc >= 2 ? std::max(1.0, _wtof(argv[1])) : 5.0;
+  const int rounds = argc >= 3 ? std::max(1, _wtoi(argv[2])) : 5;
   SetProcessDPIAware();
   const std::vector<mirokan::Tunnel> all =
       mirokan::PlaceTunnels(mirokan::win32::ReadMonitorLayout(), {}, 0, 0);
   if (all.empty()) return 1;
   std::printf("case,monitors,pixels,frames,seconds,fps\n");
   // Alternated, so both meet the same moments of a busy machine.
-  for (int round = 0; round < 2; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     Report("primary alone", {all.front()}, seconds);
     Report("every monitor", all, seconds);
   }
