@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
 #include <vector>
 
 #include "bitmap_fixture.h"
@@ -49,67 +47,51 @@ Tint TintOf(COLORREF colour) {
   return Tint::kNeither;  // the tunnel's dark far end
 }
 
-// A desktop of 40-pixel tiles in two colours per monitor, painted by a thread of its own so
-// that it stays drawn while the test waits.
-class Desktop {
- public:
-  explicit Desktop(RECT primary) : primary_(primary), thread_([this] { Run(); }) {
-    WaitUntil([this] { return window_.load() != nullptr; }, 10s);
-  }
-  ~Desktop() {
-    WaitUntil([this] { return PostThreadMessageW(thread_id_.load(), WM_QUIT, 0, 0) != FALSE; });
-    thread_.join();
-  }
+// Dispatches what is queued for this thread's windows.
+void Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
 
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message != WM_PAINT) return DefWindowProcW(window, message, wparam, lparam);
-    const auto& self = *reinterpret_cast<Desktop*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    PAINTSTRUCT paint;
-    const HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    for (int y = 0; y < client.bottom; y += 40) {
-      for (int x = 0; x < client.right; x += 40) {
-        POINT screen{x, y};
-        ClientToScreen(window, &screen);
-        const bool warm = PtInRect(&self.primary_, screen);
-        const bool odd = (x / 40 + y / 40) % 2;
-        SetDCBrushColor(dc, warm ? (odd ? RGB(230, 60, 40) : RGB(250, 170, 30))
-                                 : (odd ? RGB(40, 70, 230) : RGB(30, 190, 210)));
-        const RECT tile{x, y, x + 40, y + 40};
-        FillRect(dc, &tile, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-      }
+// A desktop over every monitor in 40-pixel tiles of two colours, warm on the primary and
+// cold elsewhere. Painted once, while the test pumps, before anything covers it.
+LRESULT CALLBACK PaintDesktop(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != WM_PAINT) return DefWindowProcW(window, message, wparam, lparam);
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(window, &paint);
+  const RECT primary{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT client;
+  GetClientRect(window, &client);
+  for (int y = 0; y < client.bottom; y += 40) {
+    for (int x = 0; x < client.right; x += 40) {
+      POINT at{x, y};
+      ClientToScreen(window, &at);
+      const bool odd = (x / 40 + y / 40) % 2;
+      SetDCBrushColor(dc, PtInRect(&primary, at) ? (odd ? RGB(230, 60, 40) : RGB(250, 170, 30))
+                                                 : (odd ? RGB(40, 70, 230) : RGB(30, 190, 210)));
+      const RECT tile{x, y, x + 40, y + 40};
+      FillRect(dc, &tile, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
-    EndPaint(window, &paint);
-    return 0;
   }
+  EndPaint(window, &paint);
+  return 0;
+}
 
-  void Run() {
-    MSG message;
-    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists before anyone posts
-    thread_id_ = GetCurrentThreadId();
+struct Desktop {
+  Desktop() {
     WNDCLASSW window_class{};
-    window_class.lpfnWndProc = Proc;
+    window_class.lpfnWndProc = PaintDesktop;
     window_class.hInstance = GetModuleHandleW(nullptr);
     window_class.lpszClassName = L"MirokanTestDesktop";
     RegisterClassW(&window_class);
-    const HWND window =
-        CreateWindowExW(WS_EX_TOOLWINDOW, window_class.lpszClassName, L"", WS_POPUP,
+    window =
+        CreateWindowExW(WS_EX_TOOLWINDOW, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
                         GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                         GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
                         nullptr, nullptr, window_class.hInstance, nullptr);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ShowWindow(window, SW_SHOWNOACTIVATE);
-    window_ = window;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-    DestroyWindow(window);
   }
-
-  RECT primary_;
-  std::atomic<HWND> window_{nullptr};
-  std::atomic<DWORD> thread_id_{0};
-  std::thread thread_;
+  ~Desktop() { DestroyWindow(window); }
+  HWND window;
 };
 
 // Screen colours on an 8 x 6 grid inside `area`, then the middles of its four edges.
@@ -183,8 +165,9 @@ TEST(Monitors, EachFliesThroughItsOwnDesktopUntilAMoveOnTheSecondEndsBothProgram
   const RECT& primary = monitors.rects[0];
   const RECT& second = monitors.rects[1];
   EndAll();
-  const Desktop desktop(primary);
+  const Desktop desktop;
   ASSERT_TRUE(WaitUntil([&] {
+    Pump();
     return ShowsOnly(primary, Tint::kWarm) && ShowsOnly(second, Tint::kCold);
   })) << "the test desktop does not show";
   const POINT start{second.left + 320, second.top + 300};
