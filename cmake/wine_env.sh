@@ -73,16 +73,21 @@ mirokan_wine_up() {
   (
     flock 9
     # The marker names the prefix's recipe: a prefix made by an older one is made anew.
-    if [ ! -f "$WINEPREFIX/.mirokan-ready-2" ]; then
+    if [ ! -f "$WINEPREFIX/.mirokan-ready-3" ]; then
       rm -rf "$WINEPREFIX"
       wineboot -i >/dev/null 2>&1 || exit 1
+      # Wine draws caption buttons with its own Marlett (Debian's fonts-wine) but looks for it
+      # only among the prefix's fonts; without it the close box shows a letter.
+      if [ -r /usr/share/wine/fonts/marlett.ttf ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" || exit 1
+      fi
       wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
       mirokan_map_fonts
       if mirokan_two_monitors; then
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1 || exit 1
       fi
       wineserver -w
-      touch "$WINEPREFIX/.mirokan-ready-2"
+      touch "$WINEPREFIX/.mirokan-ready-3"
     fi
   ) 9>"$WINEPREFIX.lock" || { echo "could not create the Wine prefix $WINEPREFIX" >&2; return 1; }
 }

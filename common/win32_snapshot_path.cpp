@@ -1,4 +1,5 @@
-// The snapshot path on Windows: the user's temporary folder, as GetTempPathW reports it.
+// The snapshot's places on Windows and the clean-up that keeps a picture of the user's
+// desktop from outliving its session.
 #include <windows.h>
 
 #include "common/snapshot_path.h"
@@ -6,15 +7,46 @@
 
 namespace mirokan {
 
-std::wstring SnapshotPath() {
+std::vector<std::wstring> SnapshotPlaces() {
+  std::vector<std::wstring> places;
   wchar_t buffer[MAX_PATH + 1] = {};
   const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-  if (length == 0 || length > MAX_PATH) {
-    // A relative fallback would name two places, the programs having different working
-    // folders; their shared folder is absolute and the same for both.
-    return SnapshotPathIn(win32::ProgramFolder());
+  if (length != 0 && length <= MAX_PATH) places.push_back(SnapshotPathIn({buffer, length}));
+  // Never a relative path: the two programs have different working folders.
+  places.push_back(SnapshotPathIn(win32::ProgramFolder()));
+  return places;
+}
+
+std::wstring SnapshotPath() {
+  const std::vector<std::wstring> places = SnapshotPlaces();
+  const std::wstring* newest = nullptr;
+  ULARGE_INTEGER newest_time{};
+  for (const std::wstring& place : places) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(place.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      continue;
+    }
+    const ULARGE_INTEGER time{
+        {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
+    if (!newest || time.QuadPart > newest_time.QuadPart) {
+      newest = &place;
+      newest_time = time;
+    }
   }
-  return SnapshotPathIn(std::wstring(buffer, length));
+  return newest ? *newest : places.front();
+}
+
+void RemoveSnapshots() {
+  for (const std::wstring& place : SnapshotPlaces()) {
+    std::vector<std::wstring> files{place};
+    for (const wchar_t* suffix : kSnapshotCompanionSuffixes) files.push_back(place + suffix);
+    for (const std::wstring& file : files) {
+      // A read-only file refuses deletion; a missing one is no error.
+      SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(file.c_str());
+    }
+  }
 }
 
 }  // namespace mirokan

@@ -12,7 +12,12 @@ FARPROC SystemProcedure(const wchar_t* library, const char* name) {
   path += L'\\';
   path += library;
   // A library already loaded is only counted again: each caller keeps its function for good.
-  const HMODULE module = LoadLibraryW(path.c_str());
+  // The full path finds the library itself; the search flag keeps the libraries it imports in
+  // the system folder too, where the default order would look in the program's folder first.
+  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Windows 7 without its 2011 loader update knows no search flags; there the default order
+  // is all there is.
+  if (!module && GetLastError() == ERROR_INVALID_PARAMETER) module = LoadLibraryW(path.c_str());
   return module ? GetProcAddress(module, name) : nullptr;
 }
 

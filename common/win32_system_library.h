@@ -9,7 +9,8 @@
 namespace mirokan::win32 {
 
 // `name` from `library` (a file name, loaded from the system folder only, never from the
-// program's or the working folder); null when either is missing. The library stays loaded.
+// program's or the working folder, and so are the libraries it needs); null when either is
+// missing. The library stays loaded.
 FARPROC SystemProcedure(const wchar_t* library, const char* name);
 
 template <typename Function>

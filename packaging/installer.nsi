@@ -27,6 +27,11 @@ SetCompressor /SOLID lzma
 !define SPI_SETSCREENSAVEACTIVE 17
 ; SPIF_UPDATEINIFILE | SPIF_SENDCHANGE: stored for the user and announced to running programs.
 !define SPIF_STORE_AND_ANNOUNCE 3
+; Our texts carry our name (packaging/CMakeLists.txt names them so): a README.txt or
+; LICENSE.txt of the user's in the chosen folder is neither overwritten nor, at uninstall,
+; deleted.
+!define README_NAME "Mirokan-README.txt"
+!define LICENSE_NAME "Mirokan-LICENSE.txt"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -84,8 +89,8 @@ Section
   SetOutPath "$INSTDIR"
   File "${STAGE}/Mirokan.scr"
   File "${STAGE}/Mirokan.data"
-  File "${STAGE}/README.txt"
-  File "${STAGE}/LICENSE.txt"
+  File "${STAGE}/${README_NAME}"
+  File "${STAGE}/${LICENSE_NAME}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; The system starts the saver from this value's text as it stands; the short form keeps a
@@ -112,7 +117,8 @@ SectionEnd
 
 Section "Uninstall"
   ; Only our own selection is undone, as choosing "(None)" would; another saver the user
-  ; picked since stays selected.
+  ; picked since stays selected. The switch, the timeout and "On resume, display logon
+  ; screen" stay as they are: with them the idle machine still locks.
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   ${If} $0 != ""
     !insertmacro LongPathOf
@@ -121,20 +127,21 @@ Section "Uninstall"
     !insertmacro LongPathOf
     ${If} $1 == $0
       DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-      System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 0, p 0, i ${SPIF_STORE_AND_ANNOUNCE})'
     ${EndIf}
   ${EndIf}
 
   Delete "$INSTDIR\Mirokan.scr"
   Delete "$INSTDIR\Mirokan.data"
   Delete "$INSTDIR\Mirokan.ini"
-  Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\${README_NAME}"
+  Delete "$INSTDIR\${LICENSE_NAME}"
   Delete "$INSTDIR\Uninstall.exe"
-  ; A session that was killed leaves its desktop snapshot behind (in the program folder when
-  ; the user has no temporary folder).
+  ; A session that was killed leaves its desktop snapshot behind, perhaps half-written (in
+  ; the program folder when the temporary folder could not take it).
   Delete "$TEMP\Zarvo.bmp"
+  Delete "$TEMP\Zarvo.bmp.partial"
   Delete "$INSTDIR\Zarvo.bmp"
+  Delete "$INSTDIR\Zarvo.bmp.partial"
   ; Not /r: files the user put in the folder (music, say) stay, and so does the folder then.
   RMDir "$INSTDIR"
 

@@ -51,8 +51,9 @@ std::wstring MessageText(BitmapMessage message, const std::wstring& path) {
 
 BitmapReadResult ReadQuietly(const std::wstring& path) {
   BitmapReadResult result;
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr));
+  // Shared for deletion: the session's end must remove the picture even while it is read.
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr));
   if (file) {
     FileByteSource source(file.Get());
     result = ReadBitmap(source);

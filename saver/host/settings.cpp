@@ -41,11 +41,10 @@ std::string ReadIniValue(ProfileStore& store, std::string_view section, std::str
   return store.ReadString(section, key, path);
 }
 
-void WriteIniValue(ProfileStore& store, std::string_view section, std::string_view key,
+bool WriteIniValue(ProfileStore& store, std::string_view section, std::string_view key,
                    std::string_view value, std::string_view path) {
-  // A failed write is silent by design: the next start reads whatever the file holds.
-  (void)store.WriteString(CutToCodePoints(section, kProfileNameLimit),
-                          CutToCodePoints(key, kProfileNameLimit), value, path);
+  return store.WriteString(CutToCodePoints(section, kProfileNameLimit),
+                           CutToCodePoints(key, kProfileNameLimit), value, path);
 }
 
 bool FileExists(FileProbe& probe, std::string_view path) {
@@ -71,11 +70,15 @@ void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,
   if (settings.BGMFile.empty() && settings.BGMKind == kBgmFile) settings.BGMKind = kBgmNone;
 }
 
-void SaveSettings(const Settings& settings, ProfileStore& store, std::string_view program_folder) {
+bool SaveSettings(const Settings& settings, ProfileStore& store, std::string_view program_folder) {
   const std::string path = SettingsFilePath(program_folder);
-  WriteIniValue(store, kSettingsSection, kKeyBgmKind, DecimalText(settings.BGMKind), path);
-  WriteIniValue(store, kSettingsSection, kKeyBgmRepeat, DecimalText(settings.BGMRepeat), path);
-  WriteIniValue(store, kSettingsSection, kKeyBgmFile, settings.BGMFile, path);
+  // All three are tried whatever the first ones did.
+  bool saved =
+      WriteIniValue(store, kSettingsSection, kKeyBgmKind, DecimalText(settings.BGMKind), path);
+  saved &=
+      WriteIniValue(store, kSettingsSection, kKeyBgmRepeat, DecimalText(settings.BGMRepeat), path);
+  saved &= WriteIniValue(store, kSettingsSection, kKeyBgmFile, settings.BGMFile, path);
+  return saved;
 }
 
 std::int16_t RepeatFromText(std::string_view text) {

@@ -55,7 +55,8 @@ std::string SettingsFilePath(std::string_view program_folder);
 
 std::string ReadIniValue(ProfileStore& store, std::string_view section, std::string_view key,
                          std::string_view path);
-void WriteIniValue(ProfileStore& store, std::string_view section, std::string_view key,
+// False when the platform could not write it (a read-only file, a full disk).
+bool WriteIniValue(ProfileStore& store, std::string_view section, std::string_view key,
                    std::string_view value, std::string_view path);
 
 // True when the file can be opened for reading; one trailing backslash is ignored.
@@ -67,8 +68,8 @@ bool FileExists(FileProbe& probe, std::string_view path);
 void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,
                   std::string_view program_folder);
 
-// Writes all three keys in their fixed order, whatever the kind.
-void SaveSettings(const Settings& settings, ProfileStore& store, std::string_view program_folder);
+// Writes all three keys in their fixed order, whatever the kind; false when any write failed.
+bool SaveSettings(const Settings& settings, ProfileStore& store, std::string_view program_folder);
 
 // The repeat box's text as a track number: numeric text rounded to 16 bits (halves to
 // even), anything else, and numbers beyond 16 bits, 0.

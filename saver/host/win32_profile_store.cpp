@@ -1,9 +1,13 @@
-// Profile strings through GetPrivateProfileStringA / WritePrivateProfileStringA: the keys
-// carry Japanese text and are stored in the ANSI code page, converted at every call so the
-// file reads the same as one written by any other ANSI program on that system.
+// Profile strings through the wide profile functions, so the file is found in any folder
+// Windows can hold (the ANSI ones would take the path through the code page, turning a
+// "Łukasz" or "민수" into another folder). The file itself stays in the ANSI code page: the
+// system writes a file without a Unicode mark in that code page, keys and values alike.
 #include "saver/host/win32_profile_store.h"
 
 #include <windows.h>
+
+#include <algorithm>
+#include <iterator>
 
 #include "common/win32_handles.h"
 #include "common/win32_text.h"
@@ -12,19 +16,19 @@ namespace mirokan::win32 {
 
 std::string Win32ProfileStore::ReadString(std::string_view section, std::string_view key,
                                           std::string_view path) {
-  char reply[kProfileValueLimit + 1] = {};
-  const std::string ansi_section = Utf8ToAnsi(section);
-  const std::string ansi_key = Utf8ToAnsi(key);
-  const std::string ansi_path = Utf8ToAnsi(path);
-  GetPrivateProfileStringA(ansi_section.c_str(), ansi_key.c_str(), "", reply, sizeof(reply),
-                           ansi_path.c_str());
-  reply[sizeof(reply) - 1] = '\0';
-  // A cut value may end in the first byte of a double-byte character: drop that half.
-  std::string_view value(reply);
+  // At least as many characters as the limit has bytes, so the cut below is what decides.
+  wchar_t reply[kProfileValueLimit + 1] = {};
+  GetPrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(), L"", reply,
+                           static_cast<DWORD>(std::size(reply)), Utf8ToWide(path).c_str());
+  reply[std::size(reply) - 1] = L'\0';
+  // The limit counts bytes of the code page, as the file holds them; a kanji cut in half
+  // there is dropped whole.
+  const std::string ansi = WideToAnsi(reply);
+  const std::string_view value(ansi);
   std::size_t whole = 0;
   for (std::size_t i = 0; i < value.size();) {
     const std::size_t length = IsDBCSLeadByte(static_cast<BYTE>(value[i])) ? 2 : 1;
-    if (i + length > value.size()) break;
+    if (i + length > std::min(value.size(), kProfileValueLimit)) break;
     i += length;
     whole = i;
   }
@@ -33,12 +37,8 @@ std::string Win32ProfileStore::ReadString(std::string_view section, std::string_
 
 bool Win32ProfileStore::WriteString(std::string_view section, std::string_view key,
                                     std::string_view value, std::string_view path) {
-  const std::string ansi_section = Utf8ToAnsi(section);
-  const std::string ansi_key = Utf8ToAnsi(key);
-  const std::string ansi_value = Utf8ToAnsi(value);
-  const std::string ansi_path = Utf8ToAnsi(path);
-  return WritePrivateProfileStringA(ansi_section.c_str(), ansi_key.c_str(), ansi_value.c_str(),
-                                    ansi_path.c_str()) != FALSE;
+  return WritePrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(),
+                                    Utf8ToWide(value).c_str(), Utf8ToWide(path).c_str()) != FALSE;
 }
 
 bool Win32FileProbe::CanOpenForReading(std::string_view path) {

@@ -38,7 +38,13 @@ void SessionForm::Form_Load() {
              SRCCOPY);
     }
   }
-  (void)Image().SaveAsBitmap(SnapshotPath());
+  // Nothing older may be left for the renderer to find: a killed session's picture goes,
+  // read-only or not. The temporary folder may name a folder that is gone; the programs' own
+  // folder is the place of last resort.
+  RemoveSnapshots();
+  for (const std::wstring& place : SnapshotPlaces()) {
+    if (Image().SaveAsBitmap(place)) break;
+  }
   StartRenderer();
   StartMusic();
 
@@ -133,7 +139,7 @@ void SessionForm::Form_QueryUnload() {
 
 void SessionForm::Form_Unload() {
   if (state_.command_line.ModeCharacter == U'S') state_.CursorCount = ShowCursor(TRUE);
-  DeleteFileW(SnapshotPath().c_str());  // a missing file is no error
+  RemoveSnapshots();
 }
 
 }  // namespace mirokan::win32

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "common/snapshot_path.h"
 #include "common/win32_text.h"
 #include "saver/host/win32_application.h"
 #include "saver/host/win32_forms.h"
@@ -48,6 +49,9 @@ std::wstring RendererPath() {
 
 void Main(SaverState& state) {
   if (AnotherInstanceOnScreen()) EndAtOnce();
+  // No session runs now, so a snapshot still on disk is a killed one's picture of the
+  // desktop, whatever this start is for: it goes at once.
+  RemoveSnapshots();
 
   state.command_line = DecodeCommandLine(WideToUtf8(CommandLineText()));
   const StartRequest request = state.command_line.Request;

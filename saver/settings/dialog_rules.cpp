@@ -28,10 +28,10 @@ std::string RepeatText(std::int16_t repeat) {
   return FormatHashHash(repeat);
 }
 
-void SaveDialogSettings(Settings& settings, std::string_view repeat_text, ProfileStore& store,
+bool SaveDialogSettings(Settings& settings, std::string_view repeat_text, ProfileStore& store,
                         std::string_view program_folder) {
   settings.BGMRepeat = RepeatFromText(repeat_text);
-  SaveSettings(settings, store, program_folder);
+  return SaveSettings(settings, store, program_folder);
 }
 
 DesignRect ScaleRect(const DesignRect& rect, int twips_per_pixel) {

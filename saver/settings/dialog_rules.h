@@ -34,8 +34,8 @@ std::string RepeatText(std::int16_t repeat);
 
 // "設定": the repeat box's text becomes the track (numeric text rounded to 16 bits, halves to
 // even; anything else, and numbers beyond 16 bits, 0), then all three keys are written in
-// their fixed order. No text can stop the save part-way.
-void SaveDialogSettings(Settings& settings, std::string_view repeat_text, ProfileStore& store,
+// their fixed order. No text can stop the save part-way. False when a write failed.
+bool SaveDialogSettings(Settings& settings, std::string_view repeat_text, ProfileStore& store,
                         std::string_view program_folder);
 
 inline constexpr char kBannerText[] = "https://mirokan.example.org/";

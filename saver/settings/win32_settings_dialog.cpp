@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "common/win32_system_library.h"
 #include "common/win32_text.h"
@@ -112,31 +113,6 @@ HCURSOR MakeHandCursor() {
   return CreateCursor(GetModuleHandleW(nullptr), 5, 0, kSize, kSize, and_plane, xor_plane);
 }
 
-// The window icon: a small tunnel, rings of blue light narrowing into a dark centre.
-HICON MakeIcon() {
-  constexpr int kSize = 32;
-  RgbImage picture(kSize, kSize);
-  for (int y = 0; y < kSize; ++y) {
-    for (int x = 0; x < kSize; ++x) {
-      const double dx = x + 0.5 - 17.0, dy = y + 0.5 - 15.0;
-      const double r = std::sqrt(dx * dx + dy * dy);
-      const double ring = 0.5 + 0.5 * std::cos(r * 1.6);
-      const double depth = std::min(1.0, r / 16.0);
-      const auto level = [&](double peak) {
-        return static_cast<std::uint8_t>(
-            std::lround(std::min(255.0, peak * depth * (0.35 + 0.65 * ring))));
-      };
-      picture.Set(x, y, {level(150), level(190), level(255)});
-    }
-  }
-  UniqueBitmap colour = BitmapOf(picture);
-  // An all-zero mask: every pixel is opaque.
-  std::vector<BYTE> mask_bits(kSize * kSize / 8, 0);
-  UniqueBitmap mask(CreateBitmap(kSize, kSize, 1, 1, mask_bits.data()));
-  ICONINFO info{TRUE, 0, 0, mask.Get(), colour.Get()};
-  return CreateIconIndirect(&info);
-}
-
 // The music panel: the black container behind the music controls.
 class FilledBox final : public WindowlessControl {
  public:
@@ -193,7 +169,9 @@ SettingsDialog::~SettingsDialog() {
   cmd_can_.reset();
   bgm_repeat_.reset();
   pic_display_.reset();
-  if (icon_) DestroyIcon(icon_);
+  for (const HICON icon : {icon_, small_icon_}) {
+    if (icon) DestroyIcon(icon);
+  }
   if (hand_cursor_) DestroyCursor(hand_cursor_);
 }
 
@@ -211,10 +189,14 @@ void SettingsDialog::CreateControls() {
   label_font_ = MakeFont(kLabelFont, kLabelPoints, false, SHIFTJIS_CHARSET);
   img_ra_[0] = BitmapOf(ChoiceMark(false, ScaleDesignPixels(12, twips_per_pixel_)));
   img_ra_[1] = BitmapOf(ChoiceMark(true, ScaleDesignPixels(12, twips_per_pixel_)));
-  icon_ = MakeIcon();
-  if (icon_) {
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  // The program's own icon (tools/app_icon), at the sizes of a caption and of Alt+Tab. A
+  // program without one (a test hosting the dialog) shows the system's.
+  for (const auto& [which, icon, metric] : {std::tuple{ICON_BIG, &icon_, SM_CXICON},
+                                            std::tuple{ICON_SMALL, &small_icon_, SM_CXSMICON}}) {
+    const int size = GetSystemMetrics(metric);
+    *icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
+    if (*icon) SendMessageW(Handle(), WM_SETICON, which, reinterpret_cast<LPARAM>(*icon));
   }
   hand_cursor_ = MakeHandCursor();
 
@@ -400,8 +382,18 @@ void SettingsDialog::ChooseFile() {
 
 void SettingsDialog::Save() {
   Win32ProfileStore store;
-  SaveDialogSettings(state_.settings, WideToUtf8(bgm_repeat_->Text()), store,
-                     WideToUtf8(ProgramFolder()));
+  const std::wstring folder = ProgramFolder();
+  if (!SaveDialogSettings(state_.settings, WideToUtf8(bgm_repeat_->Text()), store,
+                          WideToUtf8(folder))) {
+    // Closing now would look like a save; the dialog stays, so the user can fix the file
+    // or cancel.
+    const std::wstring text = L"設定を保存できませんでした。\n\n" +
+                              Utf8ToWide(SettingsFilePath(WideToUtf8(folder))) +
+                              L"\n\nﾌｧｲﾙやﾌｫﾙﾀﾞが読み取り専用でないか、ﾃﾞｨｽｸに空きがあるかを"
+                              L"確かめてください。";
+    MessageBoxW(Handle(), text.c_str(), L"Mirokan", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   Unload();
 }
 

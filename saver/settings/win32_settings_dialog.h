@@ -76,6 +76,7 @@ class SettingsDialog final : public Form {
   std::map<std::tuple<std::wstring, int, bool>, UniqueFont> panel_fonts_;
   std::array<UniqueBitmap, 2> img_ra_;  // the marks: 0 not chosen, 1 chosen
   HICON icon_ = nullptr;
+  HICON small_icon_ = nullptr;
   HCURSOR hand_cursor_ = nullptr;
 
   // Windowless controls, drawn in this order over the banding.

@@ -4,14 +4,16 @@
 MIROKAN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # Packages for the native build and tests, the fuzz targets (clang's sanitizer and libFuzzer
-# runtimes come with libclang-rt-dev, only recommended by clang), the cross build, the Wine
-# harness, the soak's plot (gnuplot) and the installer (nsis).
+# runtimes come with libclang-rt-dev, only recommended by clang), the icon tool (zlib), the
+# cross build, the Wine harness (fonts-wine: Wine draws its caption buttons with its own
+# font, or the close box shows a letter), the soak's plot (gnuplot) and the installer (nsis).
 MIROKAN_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-dev
-  googletest libgtest-dev libbenchmark-dev
+  googletest libgtest-dev libbenchmark-dev zlib1g-dev
   libgl1-mesa-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  wine wine64 xvfb xserver-xephyr xdotool x11-utils imagemagick locales fonts-ipafont-gothic fonts-liberation2
+  wine wine64 fonts-wine xvfb xserver-xephyr xdotool x11-utils imagemagick locales
+  fonts-ipafont-gothic fonts-liberation2
   gnuplot-nox
   nsis
 )

@@ -2,6 +2,9 @@
 // the missing-renderer message and the cursor of a session.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "common/snapshot_path.h"
 #include "e2e_support.h"
 
@@ -243,6 +246,32 @@ TEST(Startup, PreviewLivesInsideItsHostWindow) {
 
   // A handle that is no window: nothing to live in, so the preview ends at once.
   ExpectEndsSilently(L"/p 0");
+}
+
+// What Windows shows of the programs: the icon at its usual sizes in both (Explorer, the
+// uninstall entry), and the saver's name in the Screen Saver Settings list (string 1).
+TEST(Startup, BothProgramsCarryTheIconAndTheSaverItsName) {
+  for (const wchar_t* program : {L"Mirokan.scr", L"Mirokan.data"}) {
+    const HMODULE module =
+        LoadLibraryExW(InFolder(program).c_str(), nullptr,
+                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    std::vector<int> sizes;
+    if (const HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON)) {
+      // A 6-byte header with the count, then 14 bytes an entry, a width of 0 meaning 256.
+      const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
+      for (int i = 0; i < (bytes[4] | bytes[5] << 8); ++i) {
+        sizes.push_back(bytes[6 + 14 * i] ? bytes[6 + 14 * i] : 256);
+      }
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48, 256})) << testing::PrintToString(program);
+    wchar_t name[32] = {};
+    LoadStringW(module, 1, name, 32);
+    if (program == std::wstring(L"Mirokan.scr")) {
+      EXPECT_STREQ(name, L"Mirokan");
+    }
+    FreeLibrary(module);
+  }
 }
 
 }  // namespace

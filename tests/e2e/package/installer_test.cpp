@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
+#include <utility>
 
 #include "common/snapshot_path.h"
 #include "common/win32_text.h"
@@ -167,8 +169,8 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
   const std::wstring saver = folder + L"\\Mirokan.scr";
 
   EXPECT_EQ(FilesIn(folder),
-            (std::vector<std::wstring>{L"LICENSE.txt", L"Mirokan.data", L"Mirokan.scr",
-                                       L"README.txt", L"Uninstall.exe"}));
+            (std::vector<std::wstring>{L"Mirokan-LICENSE.txt", L"Mirokan-README.txt",
+                                       L"Mirokan.data", L"Mirokan.scr", L"Uninstall.exe"}));
   for (const wchar_t* program : {L"Mirokan.scr", L"Mirokan.data"}) {
     EXPECT_EQ(ReadFileBytes(folder + L"\\" + program), ReadFileBytes(InFolder(program)))
         << "the installed " << win32::WideToUtf8(program) << " is not the one built";
@@ -206,14 +208,17 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
     EXPECT_EQ(code, 0u);
     KillProcessesNamed(L"Mirokan.data");
   }
-  // A session that was killed left its snapshot.
-  ASSERT_TRUE(WriteFileBytes(SnapshotPath(), "BM"));
+  // A session that was killed left its snapshot, and one half-written.
+  const std::wstring snapshot = SnapshotPlaces().front();
+  ASSERT_TRUE(WriteFileBytes(snapshot, "BM"));
+  ASSERT_TRUE(WriteFileBytes(snapshot + L".partial", "B"));
   Uninstall(folder);
   EXPECT_FALSE(FileExistsAt(folder));
-  EXPECT_FALSE(FileExistsAt(SnapshotPath()));
+  EXPECT_FALSE(FileExistsAt(snapshot));
+  EXPECT_FALSE(FileExistsAt(snapshot + L".partial"));
   EXPECT_FALSE(ReadString(kUninstallKey, L"UninstallString"));
   EXPECT_FALSE(ReadString(kDesktopKey, kSaverValue)) << "our selection is undone";
-  EXPECT_EQ(ReadString(kDesktopKey, kActiveValue), L"0") << "as choosing \"(None)\" leaves it";
+  EXPECT_EQ(ReadString(kDesktopKey, kActiveValue), L"1") << "as choosing \"(None)\" leaves it";
 }
 
 TEST_F(Installer, ChosenFolderHoldsItsSettingsAndUninstallLeavesOthersAlone) {
@@ -257,6 +262,32 @@ TEST_F(Installer, ChosenFolderHoldsItsSettingsAndUninstallLeavesOthersAlone) {
   DeleteFileW(song.c_str());
   RemoveDirectoryW(folder.c_str());
   RemoveDirectoryW(parent.c_str());
+}
+
+TEST_F(Installer, UninstallTakesOnlyWhatItMade) {
+  // The user's own texts in the chosen folder, and an idle lock: the saver's timeout with
+  // "On resume, display logon screen".
+  const std::wstring folder = InFolder(L"texts");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::pair<const wchar_t*, const char*> texts[] = {{L"README.txt", "my notes"},
+                                                          {L"LICENSE.txt", "my licence"}};
+  for (const auto& [name, text] : texts) ASSERT_TRUE(WriteFileBytes(folder + L"\\" + name, text));
+  const std::pair<const wchar_t*, std::optional<std::wstring>> lock[] = {
+      {L"ScreenSaverIsSecure", L"1"}, {L"ScreenSaveTimeOut", L"600"}};
+  std::optional<std::wstring> saved_lock[std::size(lock)];
+  for (std::size_t i = 0; i < std::size(lock); ++i) {
+    saved_lock[i] = ReadString(kDesktopKey, lock[i].first);
+    WriteString(kDesktopKey, lock[i].first, lock[i].second);
+  }
+
+  Install(L"/S /D=" + folder);
+  Uninstall(folder);
+  for (const auto& [name, text] : texts) EXPECT_EQ(ReadFileBytes(folder + L"\\" + name), text);
+  EXPECT_EQ(ReadString(kDesktopKey, kActiveValue), L"1");
+  for (std::size_t i = 0; i < std::size(lock); ++i) {
+    EXPECT_EQ(ReadString(kDesktopKey, lock[i].first), lock[i].second) << lock[i].first;
+    WriteString(kDesktopKey, lock[i].first, saved_lock[i]);
+  }
 }
 
 }  // namespace

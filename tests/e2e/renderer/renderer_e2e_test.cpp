@@ -198,5 +198,20 @@ TEST_F(RendererTest, HostileSnapshotsGiveAMessageOrARunningTunnel) {
   }
 }
 
+// The session deletes the snapshot at its end whatever the renderer is doing; a reader that
+// did not share deletion would make that delete fail and leave the desktop's picture on
+// disk. The same sharing rule shows from the other side: with a handle open that may delete
+// the file, as the session's delete takes one, the renderer still opens it.
+TEST_F(RendererTest, ReadsTheSnapshotSharedForDeletion) {
+  ASSERT_TRUE(WriteFileBytes(snapshot_, test::MakeBitmapFile({.width = 256, .height = 256})));
+  const HANDLE deleter = CreateFileW(snapshot_.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(deleter, INVALID_HANDLE_VALUE);
+  Start("");
+  EXPECT_NE(TunnelWindow(), nullptr);
+  EXPECT_TRUE(TopWindows(renderer_.Id(), L"#32770", nullptr, true).empty()) << "a message";
+  CloseHandle(deleter);
+}
+
 }  // namespace
 }  // namespace mirokan::e2e

@@ -204,29 +204,38 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
     const char* name;
     std::string before;
     DWORD file_attributes;
+    const wchar_t* folder;  // a folder of its own for the programs, or the test's own
     bool folder_read_only;
     std::int16_t kind, repeat;  // what the dialog shows, and so writes back
     // Lines that are no text of the code page may come back re-encoded: Wine's profile
     // writer decodes the whole file and writes it out again, '・' for every byte it could not
     // decode. Only the three values are checked then.
     bool other_lines_kept = true;
+    bool held_open = false;  // by another program that shares it with no one
+    std::string after;       // the whole file after the save, when given
   };
+  const std::string kind_only = "[Section]\r\nBGM\x8B\xE6\x95\xAA=1\r\n";
   const Case cases[] = {
-      {"read-only file", IniBytes("1", "3", "") + "; kept\r\n", FILE_ATTRIBUTE_READONLY, false, 1,
-       3},
-      {"read-only folder", IniBytes("1", "3", "") + "; kept\r\n", 0, true, 1, 3},
-      {"10,000 junk lines", junk + IniBytes("1", "12", ""), 0, false, 1, 12},
-      {"control characters", IniBytes("1\001", "7\177", "C:\\\a\x1b.mp3") + "\x7f\r\n", 0, false, 0,
-       0},
-      {"music path of 300 characters", IniBytes("2", "", win32::Utf8ToAnsi(long_path)), 0, false, 0,
-       0},
-      {"keys in UTF-8", "[Section]\r\nBGM区分=1\r\nBGMﾘﾋﾟｰﾄ=3\r\n", 0, false, 0, 0, false},
+      {"read-only file", IniBytes("1", "3", "") + "; kept\r\n", FILE_ATTRIBUTE_READONLY, nullptr,
+       false, 1, 3},
+      {"file held open", IniBytes("1", "3", "") + "; kept\r\n", 0, nullptr, false, 0, 0, true,
+       true},
+      {"read-only folder", IniBytes("1", "3", "") + "; kept\r\n", 0, L"読み取り専用", true, 1, 3},
+      {"10,000 junk lines", junk + IniBytes("1", "12", ""), 0, nullptr, false, 1, 12},
+      {"control characters", IniBytes("1\001", "7\177", "C:\\\a\x1b.mp3") + "\x7f\r\n", 0, nullptr,
+       false, 0, 0},
+      {"music path of 300 characters", IniBytes("2", "", win32::Utf8ToAnsi(long_path)), 0, nullptr,
+       false, 0, 0},
+      {"keys in UTF-8", "[Section]\r\nBGM区分=1\r\nBGMﾘﾋﾟｰﾄ=3\r\n", 0, nullptr, false, 0, 0, false},
+      // A user profile whose name the code page lacks: the same bytes as from any folder.
+      {"folder outside the code page", kind_only, 0, L"Łukasz 민수", false, 1, 0, true, false,
+       IniBytes("1", "0", "")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::wstring folder = e2e::TestFolder();
-    if (c.folder_read_only) {
-      folder = InFolder(L"読み取り専用");
+    if (c.folder) {
+      folder = InFolder(c.folder);
       CreateDirectoryW(folder.c_str(), nullptr);
       for (const wchar_t* program : {L"\\Mirokan.scr", L"\\Mirokan.data"}) {
         CopyFileW(InFolder(program + 1).c_str(), (folder + program).c_str(), FALSE);
@@ -239,6 +248,14 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
     // Windows ignores the attribute on a folder and writes the file anyway; Wine takes the
     // folder's write permission away. Either way the file keeps what it held.
     if (c.folder_read_only) SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
+    const HANDLE holder =
+        c.held_open ? CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                    : INVALID_HANDLE_VALUE;
+    // Whether the platform refuses the save (Wine run by root writes a read-only file).
+    const HANDLE probe = CreateFileW(ini.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool refused = probe == INVALID_HANDLE_VALUE;
+    if (!refused) CloseHandle(probe);
 
     RemoteDialog dialog(folder + L"\\Mirokan.scr");
     ASSERT_NE(dialog.Window(), nullptr);
@@ -247,17 +264,29 @@ TEST(SettingsDialog, HostileSettingsFilesOpenAndSaveWithoutLoss) {
     EXPECT_EQ(ControlText(dialog.ChildAt(InMusicPanel(kRepeatBox))),
               win32::Utf8ToWide(RepeatText(c.repeat)));
     dialog.Click(kSetButton);
+    if (refused) {
+      const e2e::MessageBoxInfo box = e2e::WaitForMessageBox(dialog.Id());
+      EXPECT_NE(box.text.find(ini), std::wstring::npos) << "the file is not named";
+      e2e::DismissMessageBox(box.window);
+      ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(box.window); }));
+      EXPECT_TRUE(IsWindowVisible(dialog.Window())) << "closed as if it had saved";
+      dialog.Click(kCancelButton);
+    }
     dialog.ExpectEnds();
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
 
     SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::string after = e2e::ReadFileBytes(ini);
-    if (c.file_attributes & FILE_ATTRIBUTE_READONLY) {
+    if (refused) {
       EXPECT_EQ(after, c.before);
       continue;
     }
     if (c.other_lines_kept) {
       EXPECT_EQ(OtherLines(after), OtherLines(c.before));
+    }
+    if (!c.after.empty()) {
+      EXPECT_EQ(after, c.after);
     }
     win32::Win32ProfileStore store;
     const std::string path = SettingsFilePath(win32::WideToUtf8(folder));
