@@ -1,7 +1,11 @@
 #include "renderer/monitor_layout.h"
 
 #include <algorithm>
+#include <cassert>
+#include <cstring>
 #include <limits>
+
+#include "renderer/bitmap_reader.h"
 
 namespace mirokan {
 namespace {
@@ -23,23 +27,117 @@ bool HoldsOrigin(const ScreenRect& rect) {
   return rect.left <= 0 && rect.top <= 0 && rect.right > 0 && rect.bottom > 0;
 }
 
+// The usable monitors, primary first, the others in their order.
+std::vector<const Monitor*> Ordered(std::span<const Monitor> monitors) {
+  std::vector<const Monitor*> usable;
+  for (const Monitor& monitor : monitors) {
+    if (Usable(monitor.rect)) usable.push_back(&monitor);
+  }
+  auto primary = std::ranges::find_if(usable, [](const Monitor* m) { return m->primary; });
+  if (primary == usable.end()) {
+    primary = std::ranges::find_if(usable, [](const Monitor* m) { return HoldsOrigin(m->rect); });
+  }
+  if (primary != usable.end()) std::rotate(usable.begin(), primary, primary + 1);
+  return usable;
+}
+
+// Null when the picture is not of these monitors.
+std::optional<ScreenRect> PicturedBox(std::span<const Monitor* const> pictured, std::int32_t width,
+                                      std::int32_t height) {
+  if (pictured.empty()) return std::nullopt;
+  std::int64_t left = pictured[0]->rect.left, top = pictured[0]->rect.top;
+  std::int64_t right = pictured[0]->rect.right, bottom = pictured[0]->rect.bottom;
+  for (const Monitor* monitor : pictured) {
+    left = std::min<std::int64_t>(left, monitor->rect.left);
+    top = std::min<std::int64_t>(top, monitor->rect.top);
+    right = std::max<std::int64_t>(right, monitor->rect.right);
+    bottom = std::max<std::int64_t>(bottom, monitor->rect.bottom);
+  }
+  if (right - left != width || bottom - top != height) return std::nullopt;
+  return ScreenRect{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                    static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)};
+}
+
+ScreenRect Offset(const ScreenRect& rect, const ScreenRect& box) {
+  return {rect.left - box.left, rect.top - box.top, rect.right - box.left, rect.bottom - box.top};
+}
+
 }  // namespace
 
-std::vector<ScreenRect> CoverRects(std::span<const Monitor> monitors) {
-  auto primary = std::ranges::find_if(monitors, &Monitor::primary);
-  if (primary == monitors.end()) {
-    primary = std::ranges::find_if(monitors, [](const Monitor& m) { return HoldsOrigin(m.rect); });
+std::vector<ScreenRect> PictureParts(std::span<const Monitor> pictured, std::int32_t width,
+                                     std::int32_t height) {
+  const std::vector<const Monitor*> monitors = Ordered(pictured);
+  const std::optional<ScreenRect> box = PicturedBox(monitors, width, height);
+  if (!box) return {ScreenRect{0, 0, width, height}};
+  std::vector<ScreenRect> parts;
+  for (const Monitor* monitor : monitors) {
+    const ScreenRect part = Offset(monitor->rect, *box);
+    if (std::ranges::find(parts, part) == parts.end()) parts.push_back(part);
   }
-  std::vector<ScreenRect> covers;
-  if (primary == monitors.end()) return covers;
-  // The primary lies inside itself, so the loop passes it over too.
-  for (const Monitor& monitor : monitors) {
-    const ScreenRect& rect = monitor.rect;
-    if (!Usable(rect) || Inside(rect, primary->rect)) continue;
-    if (std::ranges::any_of(covers, [&](const ScreenRect& c) { return Inside(rect, c); })) continue;
-    covers.push_back(rect);
+  return parts;
+}
+
+std::vector<Tunnel> PlaceTunnels(std::span<const Monitor> monitors,
+                                 std::span<const Monitor> pictured, std::int32_t width,
+                                 std::int32_t height) {
+  const std::vector<const Monitor*> now = Ordered(monitors);
+  const std::vector<const Monitor*> then = Ordered(pictured);
+  const std::optional<ScreenRect> box = PicturedBox(then, width, height);
+  std::vector<Tunnel> tunnels;
+  bool whole_given = false;
+  for (std::size_t i = 0; i < now.size(); ++i) {
+    const ScreenRect& rect = now[i]->rect;
+    bool shown_by_another = false;
+    for (std::size_t k = 0; k < now.size(); ++k) {
+      shown_by_another |=
+          k != i && Inside(rect, now[k]->rect) && (k < i || !Inside(now[k]->rect, rect));
+    }
+    if (shown_by_another) continue;
+    Tunnel tunnel{rect, std::nullopt};
+    if (!box) {
+      // The whole picture goes to the tunnel over the primary, as on a single monitor.
+      if (!whole_given && Inside(now.front()->rect, rect)) {
+        tunnel.picture = ScreenRect{0, 0, width, height};
+        whole_given = true;
+      }
+    } else {
+      const auto same =
+          std::ranges::find_if(then, [&](const Monitor* m) { return m->device == now[i]->device; });
+      if (same != then.end()) tunnel.picture = Offset((*same)->rect, *box);
+    }
+    tunnels.push_back(tunnel);
   }
-  return covers;
+  return tunnels;
+}
+
+ScreenRect BoundingRect(std::span<const Tunnel> tunnels) {
+  if (tunnels.empty()) return {};
+  ScreenRect box = tunnels.front().screen;
+  for (const Tunnel& tunnel : tunnels) {
+    box.left = std::min(box.left, tunnel.screen.left);
+    box.top = std::min(box.top, tunnel.screen.top);
+    box.right = std::max(box.right, tunnel.screen.right);
+    box.bottom = std::max(box.bottom, tunnel.screen.bottom);
+  }
+  return box;
+}
+
+std::vector<std::uint8_t> CutPicture(const std::uint8_t* rows, std::int32_t width,
+                                     std::int32_t height, const ScreenRect& part) {
+  assert(part.left >= 0 && part.top >= 0 && part.right <= width && part.bottom <= height &&
+         Usable(part) && "the part lies inside the picture");
+  const auto stride = static_cast<std::size_t>(PaddedRowLength(width));
+  const auto part_stride = static_cast<std::size_t>(PaddedRowLength(part.Width()));
+  std::vector<std::uint8_t> cut(part_stride * static_cast<std::size_t>(part.Height()));
+  // Bottom row first: the part's lowest row is the picture's row `height - part.bottom`.
+  for (std::int32_t row = 0; row < part.Height(); ++row) {
+    const std::uint8_t* from = rows +
+                               static_cast<std::size_t>(height - part.bottom + row) * stride +
+                               static_cast<std::size_t>(part.left) * 3;
+    std::memcpy(cut.data() + static_cast<std::size_t>(row) * part_stride, from,
+                static_cast<std::size_t>(part.Width()) * 3);
+  }
+  return cut;
 }
 
 }  // namespace mirokan

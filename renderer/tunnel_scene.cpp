@@ -43,8 +43,12 @@ void TunnelScene::SetupScene(const TextureLoader& load_texture) {
 }
 
 void TunnelScene::ResizeScene(std::int32_t width, std::int32_t height) {
+  Project(0, 0, width, height);
+}
+
+void TunnelScene::Project(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
   if (height == 0) height = 1;
-  glViewport(0, 0, width, height);
+  glViewport(x, y, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(kFieldOfView, static_cast<double>(width) / height, kNearPlane, kFarPlane);
@@ -52,14 +56,33 @@ void TunnelScene::ResizeScene(std::int32_t width, std::int32_t height) {
   glLoadIdentity();
 }
 
+float TunnelScene::Advance() {
+  const float phase = AdvancePhase(motion_);
+  RecomputeTunnelGrid(phase, grid_);
+  return phase;
+}
+
 void TunnelScene::DrawTunnelFrame() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, kTunnelShift);
+  DrawWalls(Advance());
+}
 
-  const float phase = AdvancePhase(motion_);
-  RecomputeTunnelGrid(phase, grid_);
+void TunnelScene::DrawTunnelFrame(std::span<const TunnelView> views) {
+  // The clear ignores the viewport: the whole window starts black.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  const float phase = Advance();
+  for (const TunnelView& view : views) {
+    if (view.texture == 0) continue;
+    Project(view.x, view.y, view.width, view.height);
+    glTranslatef(0.0f, 0.0f, kTunnelShift);
+    glBindTexture(GL_TEXTURE_2D, view.texture);
+    DrawWalls(phase);
+  }
+}
 
+void TunnelScene::DrawWalls(float phase) const {
   // The texture repeats: s starts a quarter turn back so the picture's left edge runs along
   // the top of the tunnel, and t grows without bound as the picture slides outwards.
   for (int ring = 0; ring < kTunnelSections; ++ring) {

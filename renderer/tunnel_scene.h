@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <utility>
 
 #include "renderer/gl_api.h"
@@ -15,8 +16,14 @@ namespace mirokan {
 class GlTexture {
  public:
   GlTexture() = default;
+  explicit GlTexture(GLuint name) : name_(name) {}
   GlTexture(const GlTexture&) = delete;
   GlTexture& operator=(const GlTexture&) = delete;
+  GlTexture(GlTexture&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
+  GlTexture& operator=(GlTexture&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.name_, 0));
+    return *this;
+  }
   ~GlTexture() { Reset(); }
 
   GLuint Get() const { return name_; }
@@ -38,11 +45,25 @@ using TextureLoader = std::function<bool(GLuint& texture)>;
 void BuildTunnelTexture(std::int32_t width, std::int32_t height, const std::uint8_t* rgb_rows,
                         GLuint& texture);
 
+// One tunnel's share of the window: its viewport in window pixels from the bottom-left
+// corner, as GL counts, and its wall texture (0: the share stays black).
+struct TunnelView {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  GLuint texture = 0;
+};
+
 class TunnelScene {
  public:
   void SetupScene(const TextureLoader& load_texture);
   static void ResizeScene(std::int32_t width, std::int32_t height);
+  // One frame in the viewport ResizeScene set, with the texture bound.
   void DrawTunnelFrame();
+  // One frame of the same flight in every view, each with its own projection and texture:
+  // the phase advances once, whatever the number of views.
+  void DrawTunnelFrame(std::span<const TunnelView> views);
   void UpdateSpeed(KeyState up, KeyState down) { mirokan::UpdateSpeed(motion_, up, down); }
   // Deletes the texture; call while the context is still current.
   void ReleaseTexture() { texture_.Reset(); }
@@ -52,6 +73,10 @@ class TunnelScene {
   GLuint TunnelTexture() const { return texture_.Get(); }
 
  private:
+  static void Project(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+  float Advance();
+  void DrawWalls(float phase) const;
+
   TunnelMotion motion_;
   TunnelGrid grid_;
   GlTexture texture_;

@@ -1,5 +1,5 @@
 // Opens the desktop snapshot for the bitmap reader, shows the reader's message boxes, and
-// turns the picture into the scene's texture or ends the program when there is none.
+// hands the picture on or ends the program when there is none.
 #include "renderer/win32_bmp.h"
 
 #include <algorithm>
@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "common/win32_handles.h"
-#include "renderer/tunnel_scene.h"
 
 namespace mirokan::win32 {
 namespace {
@@ -90,15 +89,14 @@ BitmapReadResult SnapshotRead::Take() {
   return ShowMessages(std::move(result), path_);
 }
 
-bool LoadTunnelTexture(SnapshotRead& snapshot, GLuint& texture) {
+BitmapReadResult LoadSnapshotPicture(SnapshotRead& snapshot) {
   const std::wstring& path = snapshot.Path();
-  const BitmapReadResult picture = snapshot.Take();
+  BitmapReadResult picture = snapshot.Take();
   if (!picture.pixels) {
     MessageBoxW(nullptr, (L"Unable to load " + path).c_str(), kLoaderCaption, MB_OK);
     ExitProcess(1);  // nothing is torn down: the window goes with the process
   }
-  BuildTunnelTexture(picture.width, picture.height, picture.pixels->data(), texture);
-  return true;
+  return picture;
 }
 
 }  // namespace mirokan::win32

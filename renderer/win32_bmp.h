@@ -8,7 +8,6 @@
 #include <string>
 
 #include "renderer/bitmap_reader.h"
-#include "renderer/gl_api.h"
 
 namespace mirokan::win32 {
 
@@ -30,8 +29,8 @@ class SnapshotRead {
   std::future<BitmapReadResult> result_;
 };
 
-// Builds the wall texture into `texture` from the snapshot. When no pixels came back it shows
-// "Unable to load <path>" and ends the process with exit code 1; otherwise returns true.
-bool LoadTunnelTexture(SnapshotRead& snapshot, GLuint& texture);
+// The snapshot's picture, for the wall textures. When no pixels came back it shows "Unable
+// to load <path>" and ends the process with exit code 1.
+BitmapReadResult LoadSnapshotPicture(SnapshotRead& snapshot);
 
 }  // namespace mirokan::win32

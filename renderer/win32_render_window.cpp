@@ -1,20 +1,19 @@
-// The tunnel renderer's window: a borderless pop-up over the screen with a double-buffered
-// OpenGL context, a loop that draws whenever the message queue is empty, and the exit tests
-// (Escape, the mouse moved away on both axes, WM_CLOSE or WM_QUIT). The other monitors are
-// blacked out while it runs.
+// The tunnel renderer's window: a borderless pop-up over every monitor with a double-buffered
+// OpenGL context, a tunnel per monitor in a viewport of its own, a loop that draws whenever
+// the message queue is empty, and the exit tests (Escape, the mouse moved away on both
+// axes, WM_CLOSE or WM_QUIT).
 #include "renderer/win32_render_window.h"
 
 #include <array>
 #include <optional>
 #include <vector>
 
+#include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
-#include "common/cursor_exit.h"
 #include "renderer/monitor_layout.h"
 #include "renderer/tunnel_scene.h"
 #include "renderer/win32_bmp.h"
-#include "renderer/win32_monitor_covers.h"
 
 namespace mirokan::win32 {
 namespace {
@@ -31,6 +30,12 @@ struct GlContextTraits {
 };
 using UniqueGlContext = UniqueHandle<HGLRC, GlContextTraits>;
 
+// A wall texture and the part of the desktop picture it was made from.
+struct PartTexture {
+  ScreenRect part;
+  GlTexture texture;
+};
+
 // Program-wide state of the renderer: one window for the whole run.
 struct Renderer {
   HINSTANCE instance = nullptr;
@@ -43,16 +48,16 @@ struct Renderer {
   std::array<bool, 256> KeyDown{};
   POINT StartCursor{};
   TunnelScene scene;
-  MonitorCovers covers;
-  // Set once the scene is up: covers made earlier would stand above the snapshot's
-  // message boxes, which need not open on the primary monitor.
-  bool covering = false;
+  // The monitors as they stood when the renderer started, which the saver photographed a
+  // moment before.
+  std::vector<Monitor> pictured;
+  std::int32_t picture_width = 0;
+  std::int32_t picture_height = 0;
+  std::vector<PartTexture> textures;
+  std::vector<TunnelView> views;
+  // Set once the textures exist: a display change before that lays nothing out.
+  bool laid_out = false;
 };
-
-void CoverOtherMonitors(Renderer& renderer) {
-  const std::vector<Monitor> layout = ReadMonitorLayout();
-  renderer.covers.Place(CoverRects(layout));
-}
 
 Renderer& State() {
   static Renderer renderer;
@@ -64,9 +69,58 @@ KeyState Key(const Renderer& renderer, int virtual_key) {
                                                                  : KeyState::kReleased;
 }
 
+GLuint TextureOf(const Renderer& renderer, const std::optional<ScreenRect>& part) {
+  if (!part) return 0;
+  for (const PartTexture& texture : renderer.textures) {
+    if (texture.part == *part) return texture.texture.Get();
+  }
+  return 0;
+}
+
+// One wall texture per monitor the picture shows, all made at the start, so a later layout
+// only chooses among them and the picture itself can go.
+bool LoadTunnelTextures(SnapshotRead& snapshot, Renderer& renderer) {
+  const BitmapReadResult picture = LoadSnapshotPicture(snapshot);
+  renderer.picture_width = picture.width;
+  renderer.picture_height = picture.height;
+  for (const ScreenRect& part : PictureParts(renderer.pictured, picture.width, picture.height)) {
+    GLuint name = 0;
+    if (part == ScreenRect{0, 0, picture.width, picture.height}) {
+      // One monitor: the picture as it came, whatever its size.
+      BuildTunnelTexture(picture.width, picture.height, picture.pixels->data(), name);
+    } else {
+      const std::vector<std::uint8_t> rows =
+          CutPicture(picture.pixels->data(), picture.width, picture.height, part);
+      BuildTunnelTexture(part.Width(), part.Height(), rows.data(), name);
+    }
+    renderer.textures.push_back({part, GlTexture(name)});
+  }
+  return true;
+}
+
+// Puts the window over every monitor's tunnel, above the task bar and every other window,
+// with a viewport per tunnel. Topmost only once the textures exist: the snapshot's message
+// boxes, which may open on any monitor, have been answered by then.
+void LayOutTunnels(Renderer& renderer) {
+  const std::vector<Tunnel> tunnels = PlaceTunnels(ReadMonitorLayout(), renderer.pictured,
+                                                   renderer.picture_width, renderer.picture_height);
+  const ScreenRect box = BoundingRect(tunnels);
+  renderer.views.clear();
+  for (const Tunnel& tunnel : tunnels) {
+    renderer.views.push_back({tunnel.screen.left - box.left, box.bottom - tunnel.screen.bottom,
+                              tunnel.screen.Width(), tunnel.screen.Height(),
+                              TextureOf(renderer, tunnel.picture)});
+  }
+  renderer.WindowWidth = box.Width();
+  renderer.WindowHeight = box.Height();
+  SetWindowPos(renderer.window, HWND_TOPMOST, box.left, box.top, box.Width(), box.Height(),
+               SWP_NOACTIVATE);
+  renderer.laid_out = true;
+}
 
 // Ties buffer swaps to the display's refresh where the driver offers it; the animation
-// still advances per frame, and the loop itself never waits.
+// still advances per frame, and the loop itself never waits. One window, one swap: a
+// frame waits for the refresh once, however many monitors it covers.
 void RequestSwapInterval() {
   using SwapIntervalProc = BOOL(WINAPI*)(int);
   const PROC proc = wglGetProcAddress("wglSwapIntervalEXT");
@@ -81,7 +135,30 @@ bool Fail() {
   return false;
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(data);
+  MONITORINFOEXW info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    monitors.push_back({{r.left, r.top, r.right, r.bottom},
+                        (info.dwFlags & MONITORINFOF_PRIMARY) != 0,
+                        info.szDevice});
+  }
+  return TRUE;
+}
+
 }  // namespace
+
+std::vector<Monitor> ReadMonitorLayout() {
+  std::vector<Monitor> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  if (monitors.empty()) {
+    monitors.push_back(
+        {{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, true, L""});
+  }
+  return monitors;
+}
 
 PIXELFORMATDESCRIPTOR TunnelPixelFormat() {
   PIXELFORMATDESCRIPTOR format{};
@@ -107,13 +184,19 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   window_class.lpszClassName = kClassName;
   if (RegisterClassW(&window_class) == 0) return false;
 
-  renderer.WindowWidth = GetSystemMetrics(SM_CXMAXIMIZED);
-  renderer.WindowHeight = GetSystemMetrics(SM_CYMAXIMIZED) + GetSystemMetrics(SM_CYCAPTION);
+  // Each monitor's whole rectangle, not its work area: a window short of the monitor leaves
+  // the task bar drawn over it.
+  renderer.pictured = ReadMonitorLayout();
+  // Where the tunnels go; which pictures line them is known once the snapshot is read.
+  const std::vector<Tunnel> tunnels = PlaceTunnels(renderer.pictured, {}, 0, 0);
+  const ScreenRect box = BoundingRect(tunnels);
+  renderer.WindowWidth = box.Width();
+  renderer.WindowHeight = box.Height();
 
-  renderer.window =
-      CreateWindowExW(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kClassName, kTitle,
-                      WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, renderer.WindowWidth,
-                      renderer.WindowHeight, nullptr, nullptr, renderer.instance, nullptr);
+  renderer.window = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kClassName, kTitle,
+                                    WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.left, box.top,
+                                    renderer.WindowWidth, renderer.WindowHeight, nullptr, nullptr,
+                                    renderer.instance, nullptr);
   if (!renderer.window) return Fail();
 
   renderer.dc.emplace(renderer.window);
@@ -136,23 +219,25 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   SetForegroundWindow(renderer.window);
   SetFocus(renderer.window);
   TunnelScene::ResizeScene(renderer.WindowWidth, renderer.WindowHeight);
-  renderer.scene.SetupScene(
-      [&snapshot](GLuint& texture) { return LoadTunnelTexture(snapshot, texture); });
-  CoverOtherMonitors(renderer);
-  renderer.covering = true;
+  // The walls' textures are one per monitor and belong to the window, not the scene.
+  renderer.scene.SetupScene([&](GLuint&) { return LoadTunnelTextures(snapshot, renderer); });
+  LayOutTunnels(renderer);
   return true;
 }
 
 void CloseRenderWindow() {
   Renderer& renderer = State();
-  // The texture belongs to the context: delete it while the context is still current.
-  if (renderer.context_current) renderer.scene.ReleaseTexture();
+  // The textures belong to the context: delete them while the context is still current.
+  if (renderer.context_current) {
+    renderer.scene.ReleaseTexture();
+    renderer.textures.clear();
+  }
   wglMakeCurrent(renderer.dc && *renderer.dc ? renderer.dc->Get() : nullptr, nullptr);
   renderer.context_current = false;
   renderer.context.Reset();
   renderer.dc.reset();
-  renderer.covering = false;
-  renderer.covers.Clear();
+  renderer.laid_out = false;
+  renderer.views.clear();
   if (renderer.window) {
     DestroyWindow(renderer.window);
     renderer.window = nullptr;
@@ -179,7 +264,7 @@ void RunRenderer() {
       }
       continue;
     }
-    renderer.scene.DrawTunnelFrame();
+    renderer.scene.DrawTunnelFrame(renderer.views);
     SwapBuffers(renderer.dc->Get());
     // Escape ends right after a frame reached the screen, before the speed or cursor test.
     if (renderer.KeyDown[VK_ESCAPE]) {
@@ -204,7 +289,7 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
       return 0;
     case WM_SIZE:
       // Before the context is current (during creation) this changes nothing; the set-up
-      // sizes the scene itself afterwards.
+      // sizes the scene itself afterwards. Each frame sets its tunnels' viewports anew.
       if (renderer.context_current) TunnelScene::ResizeScene(LOWORD(lparam), HIWORD(lparam));
       return 0;
     case WM_CLOSE:
@@ -219,8 +304,8 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
       if (wparam == kTitleTimer) SetWindowTextW(window, kTitle);
       return 0;
     case WM_DISPLAYCHANGE:
-      // A monitor came or went (a laptop docked): cover the layout as it is now.
-      if (renderer.covering) CoverOtherMonitors(renderer);
+      // A monitor came, went or changed (a laptop docked): the tunnels follow the new layout.
+      if (renderer.laid_out) LayOutTunnels(renderer);
       return DefWindowProcW(window, message, wparam, lparam);
     default:
       return DefWindowProcW(window, message, wparam, lparam);

@@ -3,12 +3,20 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "renderer/monitor_layout.h"
+
 namespace mirokan::win32 {
 
 // The program's body: returns after a normal end or a failed set-up (exit code 0).
 void RunRenderer();
 
 class SnapshotRead;
+
+// The monitors as the system reports them now (their whole rectangles, device names, the
+// primary flagged); without any, the screen at the origin.
+std::vector<Monitor> ReadMonitorLayout();
 
 // Double-buffered RGBA with a 16-bit depth buffer, drawn to a window.
 PIXELFORMATDESCRIPTOR TunnelPixelFormat();

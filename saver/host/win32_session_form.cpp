@@ -1,7 +1,7 @@
-// The session form: loaded, never shown. It photographs the desktop into its persistent
-// image, leaves it as the snapshot file for the renderer, starts the renderer, records where
-// the cursor stood and watches it every 50 ms; its end gives the cursor back, deletes the
-// snapshot and ends the program.
+// The session form: loaded, never shown. It photographs the desktop of every monitor into
+// its persistent image, leaves it as the snapshot file for the renderer, starts the
+// renderer, records where the cursor stood and watches it every 50 ms; its end gives the
+// cursor back, deletes the snapshot and ends the program.
 #include "saver/host/win32_session_form.h"
 
 #include "common/cursor_exit.h"
@@ -22,15 +22,19 @@ SessionForm::SessionForm(SaverState& state)
 }
 
 void SessionForm::Form_Load() {
-  SetClientSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  // The whole desktop, every monitor in one picture, which the renderer cuts into one part
+  // per monitor. On a single monitor that is the screen, from the origin.
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  SetClientSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
 
   // Each step may fail on its own; the next still runs (a blank picture, no snapshot, no
   // renderer), and the renderer reports a missing snapshot itself.
-  HWND desktop = GetDesktopWindow();
   {
-    WindowDc desktop_dc(desktop);
-    if (desktop_dc && Image().Dc()) {
-      BitBlt(Image().Dc(), 0, 0, Image().Width(), Image().Height(), desktop_dc.Get(), 0, 0,
+    // The DC of no window is the one documented for the entire screen, every monitor in it.
+    WindowDc screen_dc(nullptr);
+    if (screen_dc && Image().Dc()) {
+      BitBlt(Image().Dc(), 0, 0, Image().Width(), Image().Height(), screen_dc.Get(), left, top,
              SRCCOPY);
     }
   }

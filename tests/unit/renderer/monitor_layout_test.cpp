@@ -2,80 +2,134 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <ostream>
 #include <vector>
 
+#include "renderer/bitmap_reader.h"
+
 namespace mirokan {
+
+void PrintTo(const ScreenRect& r, std::ostream* out) {
+  *out << r.left << "," << r.top << "-" << r.right << "," << r.bottom;
+}
+void PrintTo(const Tunnel& t, std::ostream* out) {
+  PrintTo(t.screen, out);
+  *out << " lined ";
+  if (t.picture)
+    PrintTo(*t.picture, out);
+  else
+    *out << "black";
+}
+
 namespace {
 
 constexpr ScreenRect kPrimary{0, 0, 1280, 800};
+constexpr ScreenRect kRight{1280, 0, 2304, 768};
+constexpr ScreenRect kLeft{-1920, -280, 0, 800};
 
 struct Layout {
   const char* name;
-  std::vector<Monitor> monitors;
-  std::vector<ScreenRect> covers;
+  std::vector<Monitor> now;
+  std::vector<Monitor> pictured;  // as `now` when empty
+  std::int32_t width, height;     // of the picture
+  std::vector<Tunnel> tunnels;
 };
 
-void ExpectCovers(const std::vector<Layout>& layouts) {
+TEST(MonitorLayout, EachMonitorGetsATunnelLinedWithItsOwnPartOfThePicture) {
+  const Monitor a{kPrimary, true, L"A"}, b{kRight, false, L"B"}, c{kLeft, false, L"C"};
+  const std::vector<Layout> layouts = {
+      {"one monitor", {a}, {}, 1280, 800, {{kPrimary, ScreenRect{0, 0, 1280, 800}}}},
+      {"one monitor, a picture of another size: whole, as ever",
+       {a},
+       {},
+       640,
+       480,
+       {{kPrimary, ScreenRect{0, 0, 640, 480}}}},
+      {"a smaller one to the right: the picture's strip below it is no one's",
+       {a, b},
+       {},
+       2304,
+       800,
+       {{kPrimary, ScreenRect{0, 0, 1280, 800}}, {kRight, ScreenRect{1280, 0, 2304, 768}}}},
+      {"primary listed last, the other left and above it at negative coordinates",
+       {c, a},
+       {},
+       3200,
+       1080,
+       {{kPrimary, ScreenRect{1920, 280, 3200, 1080}}, {kLeft, ScreenRect{0, 0, 1920, 1080}}}},
+      {"no flag: the monitor holding 0,0 (not the one ending there) comes first",
+       {{kLeft, false, L"C"}, {kPrimary, false, L"A"}},
+       {},
+       3200,
+       1080,
+       {{kPrimary, ScreenRect{1920, 280, 3200, 1080}}, {kLeft, ScreenRect{0, 0, 1920, 1080}}}},
+      {"a mirror of the primary, a smaller clone inside it and the same monitor twice",
+       {a, {kPrimary, false, L"M"}, {{0, 0, 1024, 768}, false, L"S"}, b, {kRight, false, L"B2"}},
+       {},
+       2304,
+       800,
+       {{kPrimary, ScreenRect{0, 0, 1280, 800}}, {kRight, ScreenRect{1280, 0, 2304, 768}}}},
+      {"a monitor added after the picture shows black; a moved and resized one keeps its part",
+       {a, {{1280, 0, 3200, 1080}, false, L"B"}, c},
+       {a, b},
+       2304,
+       800,
+       {{kPrimary, ScreenRect{0, 0, 1280, 800}},
+        {{1280, 0, 3200, 1080}, ScreenRect{1280, 0, 2304, 768}},
+        {kLeft, std::nullopt}}},
+      {"a picture that is not of these monitors lines the primary alone, whole",
+       {a, b},
+       {},
+       1280,
+       800,
+       {{kPrimary, ScreenRect{0, 0, 1280, 800}}, {kRight, std::nullopt}}},
+      {"empty, inverted and oversized monitors get nothing",
+       {a,
+        {{2000, 0, 2000, 768}, false, L"E"},
+        {{2304, 768, 1280, 0}, false, L"I"},
+        {{INT_MIN, 0, INT_MAX, 768}, false, L"O"}},
+       {},
+       1280,
+       800,
+       {{kPrimary, ScreenRect{0, 0, 1280, 800}}}},
+      {"no monitor at all", {}, {}, 1280, 800, {}},
+  };
   for (const Layout& layout : layouts) {
     SCOPED_TRACE(layout.name);
-    const std::vector<ScreenRect> covers = CoverRects(layout.monitors);
-    ASSERT_EQ(covers.size(), layout.covers.size());
-    for (std::size_t i = 0; i < covers.size(); ++i) {
-      EXPECT_EQ(covers[i], layout.covers[i])
-          << "cover " << i << " at " << covers[i].left << "," << covers[i].top << "-"
-          << covers[i].right << "," << covers[i].bottom;
+    const std::vector<Monitor>& pictured = layout.pictured.empty() ? layout.now : layout.pictured;
+    const std::vector<Tunnel> tunnels =
+        PlaceTunnels(layout.now, pictured, layout.width, layout.height);
+    EXPECT_EQ(tunnels, layout.tunnels);
+    // The textures are made once, from the parts: every tunnel's part must be one of them.
+    const std::vector<ScreenRect> parts = PictureParts(pictured, layout.width, layout.height);
+    for (const Tunnel& tunnel : tunnels) {
+      if (tunnel.picture) {
+        EXPECT_NE(std::ranges::find(parts, *tunnel.picture), parts.end());
+      }
     }
   }
+  const std::vector<Tunnel> spread = {{kLeft, {}}, {kRight, {}}, {{0, -600, 800, 0}, {}}};
+  EXPECT_EQ(BoundingRect(spread), (ScreenRect{-1920, -600, 2304, 800}));
 }
 
-TEST(MonitorLayout, EveryMonitorButThePrimaryGetsACoverOfItsOwnSize) {
-  ExpectCovers({
-      {"one monitor", {{kPrimary, true}}, {}},
-      {"no monitor at all", {}, {}},
-      {"second monitor to the right, smaller",
-       {{kPrimary, true}, {{1280, 0, 2304, 768}, false}},
-       {{1280, 0, 2304, 768}}},
-      {"primary on the right, listed last; the left one has negative coordinates",
-       {{{-1920, -280, 0, 800}, false}, {kPrimary, true}},
-       {{-1920, -280, 0, 800}}},
-      {"three monitors: left, above, right",
-       {{{-1024, 0, 0, 768}, false},
-        {{0, -1080, 1920, 0}, false},
-        {kPrimary, true},
-        {{1280, 100, 2560, 1124}, false}},
-       {{-1024, 0, 0, 768}, {0, -1080, 1920, 0}, {1280, 100, 2560, 1124}}},
-  });
-}
-
-TEST(MonitorLayout, ThePrimaryIsTheFlaggedMonitorElseTheOneAtTheOrigin) {
-  ExpectCovers({
-      {"flag wins over the origin", {{kPrimary, false}, {{1280, 0, 2560, 800}, true}}, {kPrimary}},
-      {"no flag: the monitor holding 0,0, not the one ending there",
-       {{{-1024, 0, 0, 768}, false}, {{1280, 0, 2560, 800}, false}, {kPrimary, false}},
-       {{-1024, 0, 0, 768}, {1280, 0, 2560, 800}}},
-      {"no flag and nothing at 0,0: covering anything might hide the tunnel",
-       {{{1280, 0, 2560, 800}, false}, {{2560, 0, 3840, 800}, false}},
-       {}},
-  });
-}
-
-TEST(MonitorLayout, MonitorsThatShowNothingNewGetNoCover) {
-  ExpectCovers({
-      {"mirror of the primary",
-       {{kPrimary, true}, {{0, 0, 1024, 768}, false}, {kPrimary, false}},
-       {}},
-      {"the same second monitor reported twice",
-       {{kPrimary, true}, {{1280, 0, 2304, 768}, false}, {{1280, 0, 2304, 768}, false}},
-       {{1280, 0, 2304, 768}}},
-      {"empty and inverted rectangles",
-       {{kPrimary, true},
-        {{2000, 0, 2000, 768}, false},
-        {{1280, 900, 2304, 900}, false},
-        {{2304, 768, 1280, 0}, false}},
-       {}},
-      {"wider than a window can be", {{kPrimary, true}, {{INT_MIN, 0, INT_MAX, 768}, false}}, {}},
-  });
+// Every byte says where it lies: the part comes out bottom row first, with its own padding.
+TEST(MonitorLayout, ACutPartKeepsTheSnapshotsRowOrder) {
+  constexpr std::int32_t kWidth = 5, kHeight = 4;
+  const auto stride = static_cast<std::size_t>(PaddedRowLength(kWidth));
+  std::vector<std::uint8_t> rows(stride * kHeight, 0xEE);
+  for (int row = 0; row < kHeight; ++row) {  // row 0 is the picture's bottom
+    for (int x = 0; x < kWidth * 3; ++x)
+      rows[row * stride + x] = static_cast<std::uint8_t>(16 * row + x);
+  }
+  // Top-down rows 0 and 1 are stored rows 3 and 2; columns 1 to 2 are bytes 3 to 8.
+  const std::vector<std::uint8_t> cut = CutPicture(rows.data(), kWidth, kHeight, {1, 0, 3, 2});
+  ASSERT_EQ(cut.size(), 2u * 8);
+  const std::vector<std::uint8_t> want = {35, 36, 37, 38, 39, 40, 51, 52, 53, 54, 55, 56};
+  EXPECT_EQ(std::vector(cut.begin(), cut.begin() + 6), std::vector(want.begin(), want.begin() + 6));
+  EXPECT_EQ(std::vector(cut.begin() + 8, cut.begin() + 14),
+            std::vector(want.begin() + 6, want.end()));
 }
 
 }  // namespace

@@ -162,6 +162,46 @@ TEST_F(TunnelSceneTest, SectionsDarkenTowardsAnOpenFarEnd) {
   EXPECT_EQ(found, levels);
 }
 
+// One flight in three views: the left half red, the lower right quarter blue, the upper
+// right quarter without a picture. Each shows its own colour only, up to its own edges, and
+// the phase advances once for all of them.
+TEST_F(TunnelSceneTest, EachViewShowsItsOwnPictureInItsOwnPlaceFromOnePhase) {
+  const auto texture_of = [](std::uint8_t red, std::uint8_t blue) {
+    std::vector<std::uint8_t> rows(64 * 64 * 3);
+    for (std::size_t i = 0; i < rows.size(); i += 3) rows[i] = red, rows[i + 2] = blue;
+    GLuint name = 0;
+    BuildTunnelTexture(64, 64, rows.data(), name);
+    return GlTexture(name);
+  };
+  const GlTexture red = texture_of(255, 0), blue = texture_of(0, 255);
+  const TunnelView views[] = {{0, 0, kWidth / 2, kHeight, red.Get()},
+                              {kWidth / 2, 0, kWidth / 2, kHeight / 2, blue.Get()},
+                              {kWidth / 2, kHeight / 2, kWidth / 2, kHeight / 2, 0}};
+  scene_.DrawTunnelFrame(views);
+  EXPECT_EQ(scene_.Motion().Phase, 0.5f);
+  const std::vector<std::uint8_t> pixels = offscreen_.ReadPixels();
+  const auto at = [&](int x, int y) {
+    return &pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4];
+  };
+  for (int y = 0; y < kHeight; y += 4) {
+    for (int x = 0; x < kWidth; x += 4) {
+      const std::uint8_t* p = at(x, y);
+      const int view = x < kWidth / 2 ? 0 : y < kHeight / 2 ? 1 : 2;
+      ASSERT_EQ(p[1], 0) << x << "," << y;
+      ASSERT_EQ(view == 0 ? p[2] : view == 1 ? p[0] : p[0] + p[2], 0) << x << "," << y;
+    }
+  }
+  // The middles of the lit views' edges show the mouth's wall.
+  for (const auto& [x, y] : {std::pair{1, kHeight / 2},
+                             {kWidth / 4, kHeight - 2},
+                             {kWidth / 2 + 1, kHeight / 4},
+                             {kWidth - 2, kHeight / 4},
+                             {kWidth * 3 / 4, kHeight / 2 - 2},
+                             {kWidth * 3 / 4, 1}}) {
+    EXPECT_GT(at(x, y)[0] + at(x, y)[2], 100) << x << "," << y;
+  }
+}
+
 TEST_F(TunnelSceneTest, AWindowOfNoHeightKeepsAUsableProjection) {
   TunnelScene::ResizeScene(kWidth, 0);
   std::array<GLdouble, 16> projection{};
