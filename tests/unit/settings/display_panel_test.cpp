@@ -102,12 +102,12 @@ TEST(DisplayPanelBlend, AddsLightAndSaturatesAt255) {
     const std::uint8_t* p = rows.data() + y * 17 + x * 3;
     return Rgb{p[2], p[1], p[0]};
   };
-  EXPECT_EQ(pixel(0, 0), (Rgb{7, 7, 7}));      // above the light
-  EXPECT_EQ(pixel(0, 1), (Rgb{107, 7, 255}));  // red adds, blue saturates
-  EXPECT_EQ(pixel(0, 2), (Rgb{7, 7, 7}));      // the light's black adds nothing
-  EXPECT_EQ(pixel(1, 2), (Rgb{107, 7, 255}));
-  EXPECT_EQ(pixel(2, 1), (Rgb{7, 7, 7}));  // right of the light
-  EXPECT_EQ(rows[15], 7);                  // row padding untouched
+  const Rgb lit{107, 7, 255}, dark{7, 7, 7};  // red adds, blue saturates
+  // Above the light, its black middle, right of it; then the two lit pixels.
+  for (const auto& [x, y] : {std::pair{0, 0}, {0, 2}, {2, 1}}) EXPECT_EQ(pixel(x, y), dark);
+  EXPECT_EQ(pixel(0, 1), lit);
+  EXPECT_EQ(pixel(1, 2), lit);
+  EXPECT_EQ(rows[15], 7);  // row padding untouched
   EXPECT_EQ(rows[2 * 17 + 16], 7);
 }
 
