@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -14,28 +13,25 @@
 namespace mirokan {
 namespace {
 
-using namespace std::chrono_literals;
-using Tracks = std::vector<std::chrono::seconds>;
+using Commands = std::vector<std::string>;
 
 constexpr std::int32_t kUntouched = 12345;
+constexpr std::int32_t kBadInteger = 270;
+constexpr std::int32_t kNotReady = 276;
 
 class BgmPlayerTest : public ::testing::Test {
  protected:
   BgmPlayer Player(std::int16_t repeat, std::string file = {}) {
     return BgmPlayer(media, sound, last_api_result, {repeat, std::move(file)});
   }
-  BgmPlayer StartCd(std::int16_t repeat, const Tracks& tracks) {
-    media = FakeMediaService();
-    media.InsertDisc(tracks);
-    BgmPlayer player = Player(repeat);
-    player.OpenCD();
-    EXPECT_EQ(media.Asked("set cdaudio time format tmsf"), 1);
-    return player;
+  void Reply(const std::string& command, std::string reply, std::int32_t code = 0) {
+    media.answers[command] = {code, std::move(reply)};
   }
-  // One tick of a watch timer: every 200 ms for the CD, every second for the MP3.
-  void Tick(BgmPlayer& player, bool cd = true) {
-    media.Advance(cd ? 200ms : 1000ms);
-    cd ? player.WatchCD() : player.RepeatMP3();
+  // What the player asked the devices to do since the last look: all but the status queries.
+  Commands Actions() {
+    Commands asked = media.TakeAsked();
+    std::erase_if(asked, [](const std::string& command) { return command.starts_with("status "); });
+    return asked;
   }
 
   FakeMediaService media;
@@ -44,36 +40,43 @@ class BgmPlayerTest : public ::testing::Test {
 };
 
 TEST_F(BgmPlayerTest, WithoutADiscOneFailedQueryEndsTheWatch) {
-  BgmPlayer player = StartCd(0, {});
-  Tick(player);
+  Reply("status cdaudio current track", "", kNotReady);
+  media.error_texts[kNotReady] = "The device is not ready.";
+  BgmPlayer player = Player(0);
+  player.OpenCD();
+  EXPECT_EQ(Actions(), (Commands{"open cdaudio", "set cdaudio time format tmsf"}));
+  player.WatchCD();
+  EXPECT_EQ(media.TakeAsked(), Commands{"status cdaudio current track"});
   EXPECT_FALSE(player.CDWatching());
-  EXPECT_EQ(last_api_result, mci_error::kDeviceNotReady);
+  EXPECT_EQ(last_api_result, kNotReady);
   EXPECT_EQ(player.MciReply(), "The device is not ready.");
   EXPECT_EQ(player.MciStatus("status cdaudio current track"), "Error:276");
+  player.StopCD();
+  EXPECT_EQ(Actions(), (Commands{"stop cdaudio", "close cdaudio"}));
 }
 
-// Each case twice: the tick that (re)starts the music, then quiet ticks while it plays on.
+// One tick of the CD watch: what it plays, for the track and mode the disc reports.
 TEST_F(BgmPlayerTest, WatchStartsTheMusicAgainWhenItIsOver) {
-  const std::tuple<std::int16_t, Tracks, int, int, std::int32_t> cases[] = {
-      {0, {3s, 2s, 4s}, 44, 1, 0},
-      {5, Tracks(8, 2s), 9, 5, 0},                 // until track 6 begins
-      {3, {2s, 2s, 3s}, 14, 3, 0},                 // the last track ends the disc
-      {-1, {2s, 2s}, 0, 0, mci_error::kBadInteger},  // no such track: fails silently
+  const std::tuple<std::int16_t, const char*, const char*, Commands, std::int32_t> cases[] = {
+      {0, "1", "playing", {}, 0},
+      {0, "3", "stopped", {"play cdaudio"}, 0},
+      {5, "5", "playing", {}, 0},
+      {5, "6", "playing", {"play cdaudio from 05:00:00:00"}, 0},  // the next track began
+      {5, "5", "stopped", {"play cdaudio from 05:00:00:00"}, 0},  // the disc ended
+      {-1, "1", "stopped", {"play cdaudio from Error:270"}, kBadInteger},  // fails silently
   };
-  for (const auto& [repeat, tracks, quiet_ticks, track, result] : cases) {
-    SCOPED_TRACE(repeat);
-    BgmPlayer player = StartCd(repeat, tracks);
-    for (int round = 0; round < 2; ++round) {
-      Tick(player);
-      EXPECT_EQ(media.Asked("play cdaudio"), 1);
-      EXPECT_EQ(media.CdTrackPlaying(), track);
-      EXPECT_EQ(last_api_result, result);
-      EXPECT_TRUE(player.CDWatching());
-      for (int tick = 0; tick < quiet_ticks; ++tick) Tick(player);
-      ASSERT_EQ(media.Asked("play"), 0);
-    }
-    player.StopCD();
-    EXPECT_EQ(media.CdTrackPlaying(), 0);
+  Reply("status cdaudio number of tracks", "8");
+  Reply("status cdaudio position track 5", "05:00:00:00");
+  Reply("status cdaudio position track -1", "", kBadInteger);
+  Reply("play cdaudio from Error:270", "", kBadInteger);
+  for (const auto& [repeat, track, mode, actions, result] : cases) {
+    Reply("status cdaudio current track", track);
+    Reply("status cdaudio mode", mode);
+    BgmPlayer player = Player(repeat);
+    player.WatchCD();
+    EXPECT_EQ(Actions(), actions) << repeat << ", track " << track << ", " << mode;
+    EXPECT_TRUE(player.CDWatching());
+    EXPECT_EQ(last_api_result, result);
   }
 }
 
@@ -85,64 +88,64 @@ TEST_F(BgmPlayerTest, StatusRepliesThatAreNoNumber) {
       {"number of tracks", "ERROR", 0, false},
   };
   for (const auto& [query, reply, repeat, watching] : cases) {
-    SCOPED_TRACE(std::string(reply) + " repeat " + std::to_string(repeat));
-    BgmPlayer player = StartCd(repeat, {20s, 20s});
-    media.ScriptNextReply(std::string("status cdaudio ") + query, reply);
-    Tick(player);
-    EXPECT_EQ(player.CDWatching(), watching);
-    EXPECT_EQ(media.CdTrackPlaying(), watching ? 1 : 0);
+    Reply("status cdaudio current track", "1");
+    Reply("status cdaudio number of tracks", "2");
+    Reply("status cdaudio mode", "stopped");
+    Reply(std::string("status cdaudio ") + query, reply);
+    BgmPlayer player = Player(repeat);
+    player.WatchCD();
+    EXPECT_EQ(player.CDWatching(), watching) << reply << " repeat " << repeat;
+    EXPECT_EQ(Actions().size(), watching ? 1u : 0u) << reply << " repeat " << repeat;
   }
 }
 
-// Replies share a buffer never cleared: only seven characters count, NUL included, so
-// "stop" over "stopped" ("stop\0ed") is no mode while a longer wording still reads as stopped.
+// The mode buffer is never cleared: only seven characters count, NUL included, so "stop"
+// over "stopped" ("stop\0ed") is no mode, while a longer wording still reads as stopped.
 TEST_F(BgmPlayerTest, ModesAreTheFirstSevenCharactersOfTheBuffer) {
-  BgmPlayer player = StartCd(0, {20s});
-  Tick(player);
-  media.SendCommand("stop cdaudio", {});
-  media.ScriptNextReply("status cdaudio mode", "stop");
-  Tick(player);
-  EXPECT_EQ(media.CdTrackPlaying(), 0);
-  Tick(player);
-  EXPECT_EQ(media.CdTrackPlaying(), 1);
-  media.SendCommand("stop cdaudio", {});
-  media.ScriptNextReply("status cdaudio mode", "stopped now");
-  Tick(player);
-  EXPECT_EQ(media.CdTrackPlaying(), 1);
+  BgmPlayer player = Player(0);
+  const std::pair<const char*, bool> ticks[] = {
+      {"stopped", true}, {"stop", false}, {"stopped now", true}, {"playing", false}};
+  for (const auto& [mode, plays] : ticks) {
+    Reply("status cdaudio mode", mode);
+    player.WatchCD();
+    EXPECT_EQ(Actions().size(), plays ? 1u : 0u) << mode;
+  }
 }
 
 TEST_F(BgmPlayerTest, EmptyCommandIsRefusedWithoutReachingTheDevice) {
   BgmPlayer player = Player(0);
   EXPECT_EQ(player.MciStatus(""), "Error:-1");
   EXPECT_EQ(player.MciReply(), "コマンド文字列が指定されていません");
-  EXPECT_EQ(media.Asked(""), 0);
+  EXPECT_EQ(media.TakeAsked(), Commands{});
 }
 
 TEST_F(BgmPlayerTest, Mp3PathWithBlanksPlaysAndRepeatsFromTheStart) {
-  const std::string path = "C:\\My Music\\night drive.mp3";
-  media.AddFile(path, 2500ms);
-  BgmPlayer player = Player(0, path);
+  const std::string open = "open \"C:\\My Music\\night drive.mp3\" type MPEGVideo Alias MP3Play";
+  const Commands restart{"stop MP3Play", "play MP3Play from 0"};
+  BgmPlayer player = Player(0, "C:\\My Music\\night drive.mp3");
   player.PlayMP3();
-  EXPECT_TRUE(media.FilePlaying());
-  Tick(player, false);
-  EXPECT_EQ(media.Asked("play MP3Play from 0"), 0);
-  media.ScriptNextReply("status MP3Play mode", "play");  // "play\0ng": not playing
-  Tick(player, false);
-  EXPECT_EQ(media.Asked("play MP3Play from 0"), 1);
-  for (int tick = 0; tick < 3; ++tick) Tick(player, false);
-  EXPECT_EQ(media.Asked("play MP3Play from 0"), 1);  // the 2.5 s file ended on the third
-  EXPECT_TRUE(media.FilePlaying());
+  EXPECT_EQ(Actions(), (Commands{open, "play MP3Play"}));
+  // Each second's watch; "play" over "playing" reads "play\0ng".
+  const std::pair<const char*, bool> ticks[] = {
+      {"playing", false}, {"play", true}, {"stopped", true}, {"playing", false}};
+  for (const auto& [mode, restarts] : ticks) {
+    Reply("status MP3Play mode", mode);
+    player.RepeatMP3();
+    EXPECT_EQ(Actions(), restarts ? restart : Commands{}) << mode;
+  }
   player.StopMP3();
-  EXPECT_EQ(media.Asked("stop MP3Play"), 1);
-  EXPECT_FALSE(media.FilePlaying());
+  EXPECT_EQ(Actions(), (Commands{"stop MP3Play", "close MP3Play"}));
   EXPECT_EQ(last_api_result, kUntouched);  // MP3 results are not kept
 
-  BgmPlayer missing = Player(0, "C:\\missing.mp3");
-  missing.PlayMP3();
-  EXPECT_EQ(media.Asked("play"), 0);
-  // A file that failed to open is still watched every second.
-  for (int tick = 0; tick < 3; ++tick) Tick(missing, false);
-  EXPECT_EQ(media.Asked("play MP3Play from 0"), 3);
+  // A file that fails to open is not played, yet still watched every second.
+  const std::string missing = "open \"C:\\missing.mp3\" type MPEGVideo Alias MP3Play";
+  Reply(missing, "", 275);
+  Reply("status MP3Play mode", "", 263);
+  BgmPlayer player2 = Player(0, "C:\\missing.mp3");
+  player2.PlayMP3();
+  EXPECT_EQ(Actions(), Commands{missing});
+  player2.RepeatMP3();
+  EXPECT_EQ(Actions(), restart);
 }
 
 TEST_F(BgmPlayerTest, WavLoopsOnlyWithAnOutputDevice) {
