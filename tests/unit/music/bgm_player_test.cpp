@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -55,47 +54,40 @@ TEST_F(BgmPlayerTest, WithoutADiscOneFailedQueryEndsTheWatch) {
   EXPECT_EQ(Actions(), (Commands{"stop cdaudio", "close cdaudio"}));
 }
 
-// One tick of the CD watch: what it plays, for the track and mode the disc reports.
+// One tick of the CD watch: what it plays for the disc's answers, and whether it watches on.
 TEST_F(BgmPlayerTest, WatchStartsTheMusicAgainWhenItIsOver) {
-  const std::tuple<std::int16_t, const char*, const char*, Commands, std::int32_t> cases[] = {
-      {0, "1", "playing", {}, 0},
-      {0, "3", "stopped", {"play cdaudio"}, 0},
-      {5, "5", "playing", {}, 0},
-      {5, "6", "playing", {"play cdaudio from 05:00:00:00"}, 0},  // the next track began
-      {5, "5", "stopped", {"play cdaudio from 05:00:00:00"}, 0},  // the disc ended
-      {-1, "1", "stopped", {"play cdaudio from Error:270"}, kBadInteger},  // fails silently
+  const struct {
+    std::int16_t repeat;
+    const char *track, *tracks, *mode;
+    Commands actions;
+    bool watching;
+    std::int32_t result;
+  } cases[] = {
+      {0, "1", "8", "playing", {}, true, 0},
+      {0, "3", "8", "stopped", {"play cdaudio"}, true, 0},
+      {5, "5", "8", "playing", {}, true, 0},
+      {5, "6", "8", "playing", {"play cdaudio from 05:00:00:00"}, true, 0},  // next track
+      {5, "5", "8", "stopped", {"play cdaudio from 05:00:00:00"}, true, 0},  // disc ended
+      {-1, "1", "8", "stopped", {"play cdaudio from Error:270"}, true, kBadInteger},  // silently
+      // Replies that are no number: the track is read even though the disc has stopped, but
+      // never without a repeat track; an error word in any case ends the watch.
+      {5, "five", "8", "stopped", {}, false, 0},
+      {0, "five", "8", "stopped", {"play cdaudio"}, true, 0},
+      {0, "err", "8", "stopped", {}, false, 0},
+      {0, "1", "ERROR", "stopped", {}, false, 0},
   };
-  Reply("status cdaudio number of tracks", "8");
   Reply("status cdaudio position track 5", "05:00:00:00");
   Reply("status cdaudio position track -1", "", kBadInteger);
   Reply("play cdaudio from Error:270", "", kBadInteger);
-  for (const auto& [repeat, track, mode, actions, result] : cases) {
-    Reply("status cdaudio current track", track);
-    Reply("status cdaudio mode", mode);
-    BgmPlayer player = Player(repeat);
+  for (const auto& c : cases) {
+    Reply("status cdaudio current track", c.track);
+    Reply("status cdaudio number of tracks", c.tracks);
+    Reply("status cdaudio mode", c.mode);
+    BgmPlayer player = Player(c.repeat);
     player.WatchCD();
-    EXPECT_EQ(Actions(), actions) << repeat << ", track " << track << ", " << mode;
-    EXPECT_TRUE(player.CDWatching());
-    EXPECT_EQ(last_api_result, result);
-  }
-}
-
-TEST_F(BgmPlayerTest, StatusRepliesThatAreNoNumber) {
-  const std::tuple<const char*, const char*, std::int16_t, bool> cases[] = {
-      {"current track", "five", 5, false},  // read even though the disc has stopped
-      {"current track", "five", 0, true},   // never read as a number without a repeat track
-      {"current track", "err", 0, false},   // an error word in any case ends the watch
-      {"number of tracks", "ERROR", 0, false},
-  };
-  for (const auto& [query, reply, repeat, watching] : cases) {
-    Reply("status cdaudio current track", "1");
-    Reply("status cdaudio number of tracks", "2");
-    Reply("status cdaudio mode", "stopped");
-    Reply(std::string("status cdaudio ") + query, reply);
-    BgmPlayer player = Player(repeat);
-    player.WatchCD();
-    EXPECT_EQ(player.CDWatching(), watching) << reply << " repeat " << repeat;
-    EXPECT_EQ(Actions().size(), watching ? 1u : 0u) << reply << " repeat " << repeat;
+    EXPECT_EQ(Actions(), c.actions) << c.repeat << ", track " << c.track << ", " << c.mode;
+    EXPECT_EQ(player.CDWatching(), c.watching) << c.repeat << ", track " << c.track;
+    EXPECT_EQ(last_api_result, c.result);
   }
 }
 
