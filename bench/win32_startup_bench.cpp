@@ -26,7 +26,9 @@
 #include "e2e_support.h"
 #include "common/win32_handles.h"
 #include "renderer/bitmap_reader.h"
+#include "renderer/texture_upload.h"
 #include "renderer/tunnel_scene.h"
+#include "texture_ways.h"
 #include "renderer/win32_bmp.h"
 #include "renderer/win32_render_window.h"
 #include "saver/host/win32_forms.h"
@@ -201,6 +203,18 @@ double Time(const std::function<void()>& work) {
   return MsSince(start);
 }
 
+// A texture made, filled by `fill` and finished by the driver, then deleted.
+double TimeTexture(const std::function<void()>& fill) {
+  GLuint texture = 0;
+  const double ms = Time([&] {
+    mirokan::BindTunnelTexture(texture);
+    fill();
+    glFinish();
+  });
+  glDeleteTextures(1, &texture);
+  return ms;
+}
+
 // A hidden window with a current rendering context, as the renderer makes one.
 class GlWindow {
  public:
@@ -236,9 +250,14 @@ std::vector<Step> RunSteps(const std::wstring& folder, int runs, const std::wstr
       {"snapshot write", "plain write of the same bytes", {}, {}},
       {"renderer start to its window", "bare process start", {}, {}},
       {"snapshot read", "plain read of the same bytes", {}, {}},
-      {"texture build", "-", {}, {}},
-      {"read and texture build", "texture build alone", {}, {}},
+      {"texture levels", "-", {}, {}},
+      {"texture upload", "-", {}, {}},
+      {"read, levels and upload", "read and GLU's build", {}, {}},
   };
+  // Each way of building the texture in full, for the choice between them.
+  for (const mirokan::bench::TextureWay& way : mirokan::bench::kTextureWays) {
+    steps.push_back({way.name, "-", {}, {}});
+  }
   BackingImage ready;
   ready.Resize(width, height);
   GlWindow gl;
@@ -296,17 +315,21 @@ std::vector<Step> RunSteps(const std::wstring& folder, int runs, const std::wstr
       CloseHandle(file);
     }));
 
-    GLuint texture = 0;
     if (picture.pixels) {
-      const double build = Time([&] {
-        mirokan::BuildTunnelTexture(picture.width, picture.height, picture.pixels->data(),
-                                    texture);
-        glFinish();
-      });
-      glDeleteTextures(1, &texture);
-      steps[4].step.push_back(build);
-      steps[5].floor.push_back(build);
-      steps[5].step.push_back(steps[3].step.back() + build);
+      const mirokan::RgbView view{{picture.width, picture.height},
+                                  static_cast<std::size_t>(mirokan::PaddedRowLength(picture.width)),
+                                  picture.pixels->data()};
+      std::vector<mirokan::TextureLevel> levels;
+      steps[4].step.push_back(Time([&] { levels = mirokan::BuildTextureLevels(view, 32768); }));
+      steps[5].step.push_back(TimeTexture([&] { mirokan::UploadTextureLevels(levels); }));
+      steps[6].step.push_back(steps[3].step.back() + steps[4].step.back() + steps[5].step.back());
+      for (std::size_t way = 0; way < std::size(mirokan::bench::kTextureWays); ++way) {
+        steps[7 + way].step.push_back(TimeTexture([&] {
+          mirokan::bench::kTextureWays[way].build(picture.width, picture.height,
+                                                  picture.pixels->data());
+        }));
+      }
+      steps[6].floor.push_back(steps[3].step.back() + steps[7].step.back());
     }
   }
   DeleteFileW(snapshot.c_str());

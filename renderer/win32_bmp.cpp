@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/win32_handles.h"
+#include "renderer/texture_upload.h"
 #include "renderer/tunnel_scene.h"
 
 namespace mirokan::win32 {
@@ -63,40 +64,57 @@ BitmapReadResult ReadQuietly(const std::wstring& path) {
   return result;  // the file is closed before any message shows
 }
 
-BitmapReadResult ShowMessages(BitmapReadResult result, const std::wstring& path) {
+void ShowMessages(const BitmapReadResult& result, const std::wstring& path) {
   for (const BitmapMessage message : result.messages) {
     MessageBoxW(nullptr, MessageText(message, path).c_str(), kReaderCaption, MB_OK);
   }
-  return result;
+}
+
+SnapshotPicture ReadAndBuildLevels(const std::wstring& path) {
+  SnapshotPicture picture{ReadQuietly(path), {}};
+  if (std::vector<std::uint8_t>* pixels = picture.read.pixels ? &*picture.read.pixels : nullptr) {
+    const RgbView view{{picture.read.width, picture.read.height},
+                       static_cast<std::size_t>(PaddedRowLength(picture.read.width)),
+                       pixels->data()};
+    // The driver's largest size is not known without a context: the upload leaves out the
+    // levels it cannot take.
+    picture.levels = BuildTextureLevels(view, static_cast<std::int32_t>(kMaxBitmapSide));
+    std::vector<std::uint8_t>().swap(*pixels);
+  }
+  return picture;
 }
 
 }  // namespace
 
 BitmapReadResult ReadBitmapFile(const std::wstring& path) {
-  return ShowMessages(ReadQuietly(path), path);
+  BitmapReadResult result = ReadQuietly(path);
+  ShowMessages(result, path);
+  return result;
 }
 
 SnapshotRead::SnapshotRead(std::wstring path) : path_(std::move(path)) {
   // Without a thread to spare the read waits for Take() and runs there instead.
   try {
-    result_ = std::async(std::launch::async | std::launch::deferred, ReadQuietly, path_);
+    result_ = std::async(std::launch::async | std::launch::deferred, ReadAndBuildLevels, path_);
   } catch (const std::system_error&) {
   }
 }
 
-BitmapReadResult SnapshotRead::Take() {
-  BitmapReadResult result = result_.valid() ? result_.get() : ReadQuietly(path_);
-  return ShowMessages(std::move(result), path_);
+SnapshotPicture SnapshotRead::Take() {
+  SnapshotPicture picture = result_.valid() ? result_.get() : ReadAndBuildLevels(path_);
+  ShowMessages(picture.read, path_);
+  return picture;
 }
 
 bool LoadTunnelTexture(SnapshotRead& snapshot, GLuint& texture) {
   const std::wstring& path = snapshot.Path();
-  const BitmapReadResult picture = snapshot.Take();
-  if (!picture.pixels) {
+  const SnapshotPicture picture = snapshot.Take();
+  if (!picture.read.pixels) {
     MessageBoxW(nullptr, (L"Unable to load " + path).c_str(), kLoaderCaption, MB_OK);
     ExitProcess(1);  // nothing is torn down: the window goes with the process
   }
-  BuildTunnelTexture(picture.width, picture.height, picture.pixels->data(), texture);
+  BindTunnelTexture(texture);
+  UploadTextureLevels(picture.levels);
   return true;
 }
 
