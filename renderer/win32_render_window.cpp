@@ -5,6 +5,8 @@
 #include "renderer/win32_render_window.h"
 
 #include <array>
+#include <future>
+#include <system_error>
 #include <optional>
 #include <vector>
 
@@ -35,6 +37,7 @@ using UniqueGlContext = UniqueHandle<HGLRC, GlContextTraits>;
 struct Renderer {
   HINSTANCE instance = nullptr;
   HWND window = nullptr;
+  std::future<void> gl_driver;  // loading while the window is made
   std::optional<WindowDc> dc;
   UniqueGlContext context;
   bool context_current = false;
@@ -81,6 +84,23 @@ bool Fail() {
   return false;
 }
 
+// The OpenGL driver loads and lists its pixel formats at the process's first pixel-format
+// call, which took longer than anything else before the window shows. Asked from the start,
+// on a thread of its own and with the screen's device context, the driver loads while the
+// window is being made; the window's own call waits for it and finds the driver ready.
+std::future<void> WarmUpGlDriver() {
+  try {
+    return std::async(std::launch::async, [] {
+      const HDC screen = GetDC(nullptr);
+      const PIXELFORMATDESCRIPTOR format = TunnelPixelFormat();
+      if (screen) ChoosePixelFormat(screen, &format);
+      ReleaseDC(nullptr, screen);
+    });
+  } catch (const std::system_error&) {
+    return {};  // no thread to spare: the window's call loads the driver
+  }
+}
+
 }  // namespace
 
 PIXELFORMATDESCRIPTOR TunnelPixelFormat() {
@@ -121,6 +141,7 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   const HDC dc = renderer.dc->Get();
 
   const PIXELFORMATDESCRIPTOR format = TunnelPixelFormat();
+  if (renderer.gl_driver.valid()) renderer.gl_driver.wait();
   const int format_index = ChoosePixelFormat(dc, &format);
   if (format_index == 0) return Fail();
   if (!SetPixelFormat(dc, format_index, &format)) return Fail();
@@ -161,6 +182,7 @@ void CloseRenderWindow() {
 }
 
 void RunRenderer() {
+  State().gl_driver = WarmUpGlDriver();
   SnapshotRead snapshot(SnapshotPath());
   if (!OpenRenderWindow(snapshot)) return;
   Renderer& renderer = State();
