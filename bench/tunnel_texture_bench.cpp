@@ -1,5 +1,5 @@
 // The wall texture built from a snapshot on Mesa's software renderer, offscreen, each way in
-// bench/texture_ways.h, with the picture's scaling to the base level alone beside them.
+// bench/texture_ways.h: the part before a rendering context is needed, and the upload.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -7,7 +7,6 @@
 #include "bitmap_fixture.h"
 #include "texture_ways.h"
 #include "tools/egl_offscreen.h"
-#include "renderer/bitmap_reader.h"
 
 namespace mirokan {
 namespace {
@@ -18,7 +17,8 @@ BitmapReadResult Picture(std::int32_t width, std::int32_t height) {
   return ReadBitmap(source);
 }
 
-void BuildTexture(benchmark::State& state) {
+// Arguments: the way, the picture's width and height.
+void TextureWay(benchmark::State& state, bool upload) {
   static auto offscreen = std::make_unique<test::EglOffscreen>(64, 64);
   if (!offscreen->Ready()) {
     state.SkipWithError(offscreen->Error().c_str());
@@ -29,25 +29,28 @@ void BuildTexture(benchmark::State& state) {
   const auto width = static_cast<std::int32_t>(state.range(1));
   const auto height = static_cast<std::int32_t>(state.range(2));
   const BitmapReadResult picture = Picture(width, height);
+  const RgbView view{
+      {width, height}, static_cast<std::size_t>(PaddedRowLength(width)), picture.pixels->data()};
+  std::vector<TextureLevel> prepared = way.prepare(view);
   for (auto _ : state) {
+    if (!upload) {
+      prepared = way.prepare(view);
+      continue;
+    }
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    way.build(width, height, picture.pixels->data());
+    way.upload(view, prepared);
     glFinish();
     glDeleteTextures(1, &texture);
   }
 }
 
-void ScaleToBaseLevel(benchmark::State& state) {
-  const auto threads = static_cast<unsigned>(state.range(0));
-  const auto width = static_cast<std::int32_t>(state.range(1));
-  const auto height = static_cast<std::int32_t>(state.range(2));
-  const BitmapReadResult picture = Picture(width, height);
-  const RgbView view{{width, height}, static_cast<std::size_t>(PaddedRowLength(width)),
-                     picture.pixels->data()};
-  const LevelSize base = BaseLevelSize(view.size, 16384);
-  for (auto _ : state) benchmark::DoNotOptimize(ScaleToBase(view, base, threads));
+void Prepare(benchmark::State& state) {
+  TextureWay(state, false);
+}
+void Upload(benchmark::State& state) {
+  TextureWay(state, true);
 }
 
 void Sizes(benchmark::internal::Benchmark* b, std::initializer_list<std::int64_t> third) {
@@ -58,14 +61,12 @@ void Sizes(benchmark::internal::Benchmark* b, std::initializer_list<std::int64_t
   }
 }
 
-BENCHMARK(BuildTexture)
-    ->Apply([](auto* b) { Sizes(b, {0, 1, 2, 3}); })
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK(ScaleToBaseLevel)
-    ->Apply([](auto* b) { Sizes(b, {1, 2}); })
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(Prepare)->Apply([](auto* b) {
+                    Sizes(b, {1, 2});
+                  }) -> Unit(benchmark::kMillisecond) -> UseRealTime();
+BENCHMARK(Upload)->Apply([](auto* b) {
+                   Sizes(b, {0, 1, 2, 3});
+                 }) -> Unit(benchmark::kMillisecond) -> UseRealTime();
 
 }  // namespace
 }  // namespace mirokan

@@ -135,7 +135,8 @@ void ScaleRows(const RgbView& picture, const AxisWeights& across, const AxisWeig
     std::vector<const std::uint32_t*> rows(cached);
     for (std::int32_t i = begin; i < end; ++i) {
       const std::uint32_t* w = &down.weight[static_cast<std::size_t>(i) * cached];
-      for (std::size_t k = 0; k < cached; ++k) rows[k] = filtered_across(down.first[i] + static_cast<std::int32_t>(k));
+      for (std::size_t k = 0; k < cached; ++k)
+        rows[k] = filtered_across(down.first[i] + static_cast<std::int32_t>(k));
       std::uint8_t* out = level.rgb.get() + static_cast<std::size_t>(i) * row_values;
       for (std::size_t v = 0; v < row_values; ++v) {
         Sum sum = 0;
@@ -153,8 +154,7 @@ TextureLevel::TextureLevel(LevelSize size)
 
 LevelSize BaseLevelSize(LevelSize picture, std::int32_t max_side) {
   LevelSize base{NearPowerOfTwo(picture.width), NearPowerOfTwo(picture.height)};
-  while ((base.width > max_side || base.height > max_side) &&
-         (base.width > 1 || base.height > 1)) {
+  while ((base.width > max_side || base.height > max_side) && (base.width > 1 || base.height > 1)) {
     base.width = std::max(1, base.width / 2);
     base.height = std::max(1, base.height / 2);
   }
@@ -182,10 +182,18 @@ TextureLevel ScaleToBase(const RgbView& picture, LevelSize base, unsigned thread
     }
   };
   switch (down.taps) {
-    case 1: scale.template operator()<1>(); break;
-    case 2: scale.template operator()<2>(); break;
-    case 3: scale.template operator()<3>(); break;
-    default: scale.template operator()<0>(); break;
+    case 1:
+      scale.template operator()<1>();
+      break;
+    case 2:
+      scale.template operator()<2>();
+      break;
+    case 3:
+      scale.template operator()<3>();
+      break;
+    default:
+      scale.template operator()<0>();
+      break;
   }
   return level;
 }
@@ -198,8 +206,9 @@ TextureLevel HalveLevel(const RgbView& parent) {
   InBands(to.height, LevelThreads(static_cast<std::size_t>(to.width) * to.height),
           [&](std::int32_t begin, std::int32_t end) {
             for (std::int32_t i = begin; i < end; ++i) {
-              const std::uint8_t* a = parent.rows + parent.stride * static_cast<std::size_t>(
-                                                                        from.height > 1 ? 2 * i : i);
+              const std::uint8_t* a =
+                  parent.rows +
+                  parent.stride * static_cast<std::size_t>(from.height > 1 ? 2 * i : i);
               std::uint8_t* out = level.rgb.get() + static_cast<std::size_t>(i) * out_values;
               if (from.width > 1 && from.height > 1) {
                 const std::uint8_t* b = a + parent.stride;
@@ -226,7 +235,8 @@ TextureLevel HalveLevel(const RgbView& parent) {
 std::vector<TextureLevel> BuildTextureLevels(const RgbView& picture, std::int32_t max_side) {
   const LevelSize base = BaseLevelSize(picture.size, max_side);
   std::vector<TextureLevel> levels;
-  levels.push_back(ScaleToBase(picture, base, LevelThreads(static_cast<std::size_t>(base.width) * base.height)));
+  levels.push_back(
+      ScaleToBase(picture, base, LevelThreads(static_cast<std::size_t>(base.width) * base.height)));
   while (levels.back().size.width > 1 || levels.back().size.height > 1) {
     levels.push_back(HalveLevel(levels.back().View()));
   }

@@ -32,8 +32,8 @@ void UploadTextureLevels(std::span<const TextureLevel> levels) {
 }
 
 void UploadTextureLevels(std::int32_t width, std::int32_t height, const std::uint8_t* rgb_rows) {
-  const RgbView picture{{width, height}, (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4,
-                        rgb_rows};
+  const RgbView picture{
+      {width, height}, (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4, rgb_rows};
   UploadTextureLevels(BuildTextureLevels(picture, MaxTextureSide()));
 }
 

@@ -27,9 +27,9 @@ int MaxDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uin
 }
 
 struct Built {
-  std::vector<LevelSize> sizes;                  // every level, and the empty one after them
+  std::vector<LevelSize> sizes;                   // every level, and the empty one after them
   std::vector<std::vector<std::uint8_t>> texels;  // RGB, rows unpadded
-  std::vector<std::uint8_t> frame;               // the first tunnel frame, RGBA
+  std::vector<std::uint8_t> frame;                // the first tunnel frame, RGBA
 };
 
 Built Build(const std::function<void()>& fill, const test::EglOffscreen& offscreen) {
@@ -79,8 +79,7 @@ TEST(TextureLevelsTest, LevelsAndFrameMatchGluBuild2DMipmaps) {
     }
     const Built glu = Build(
         [&] {
-          gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE,
-                            rows.data());
+          gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
         },
         offscreen);
     const Built ours = Build([&] { UploadTextureLevels(width, height, rows.data()); }, offscreen);
