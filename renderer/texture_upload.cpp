@@ -21,6 +21,12 @@ void UploadTextureLevels(std::span<const TextureLevel> levels) {
          (levels.front().size.width > max_side || levels.front().size.height > max_side)) {
     levels = levels.subspan(1);
   }
+  // A driver may give a texture whose filter samples only the base just that one level, then
+  // move it into a whole new chain when the next level arrives (Mesa does): with a filter that
+  // samples every level while they arrive, the chain is made once.
+  GLint min_filter = GL_LINEAR;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min_filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
   // Rows of 3 and 6 bytes (widths 1 and 2) are not padded to 4.
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   GLint index = 0;
@@ -29,6 +35,7 @@ void UploadTextureLevels(std::span<const TextureLevel> levels) {
                  GL_UNSIGNED_BYTE, level.rgb.get());
   }
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
 }
 
 void UploadTextureLevels(std::int32_t width, std::int32_t height, const std::uint8_t* rgb_rows) {

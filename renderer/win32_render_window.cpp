@@ -6,8 +6,8 @@
 
 #include <array>
 #include <future>
-#include <system_error>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "common/snapshot_path.h"
