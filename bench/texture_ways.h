@@ -48,11 +48,14 @@ inline constexpr TextureWay kTextureWays[] = {
      }},
     {"GLU from our base", BaseOnly,
      [](const RgbView&, const std::vector<TextureLevel>& prepared) {
+       // With the same one-chain upload as our own levels (texture_upload).
        const TextureLevel& base = prepared.front();
+       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, base.size.width, base.size.height, GL_RGB,
                          GL_UNSIGNED_BYTE, base.rgb.get());
        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
      }},
     {"own levels",
      [](const RgbView& picture) {
