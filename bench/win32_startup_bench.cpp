@@ -26,7 +26,9 @@
 #include "e2e_support.h"
 #include "common/win32_handles.h"
 #include "renderer/bitmap_reader.h"
+#include "renderer/texture_upload.h"
 #include "renderer/tunnel_scene.h"
+#include "texture_ways.h"
 #include "renderer/win32_bmp.h"
 #include "renderer/win32_render_window.h"
 #include "saver/host/win32_forms.h"
@@ -189,7 +191,7 @@ RoadTimes RunSaverOnce(const std::wstring& folder) {
 // ---- The steps, one at a time -----------------------------------------------------------------
 
 struct Step {
-  const char* name;
+  std::string name;
   const char* floor_name;
   std::vector<double> step;
   std::vector<double> floor;
@@ -199,6 +201,18 @@ double Time(const std::function<void()>& work) {
   const Clock::time_point start = Clock::now();
   work();
   return MsSince(start);
+}
+
+// A texture made, filled by `fill` and finished by the driver, then deleted.
+double TimeTexture(const std::function<void()>& fill) {
+  GLuint texture = 0;
+  const double ms = Time([&] {
+    mirokan::BindTunnelTexture(texture);
+    fill();
+    glFinish();
+  });
+  glDeleteTextures(1, &texture);
+  return ms;
 }
 
 // A hidden window with a current rendering context, as the renderer makes one.
@@ -236,9 +250,14 @@ std::vector<Step> RunSteps(const std::wstring& folder, int runs, const std::wstr
       {"snapshot write", "plain write of the same bytes", {}, {}},
       {"renderer start to its window", "bare process start", {}, {}},
       {"snapshot read", "plain read of the same bytes", {}, {}},
-      {"texture build", "-", {}, {}},
-      {"read and texture build", "texture build alone", {}, {}},
+      {"texture on the window's thread", "GLU's build there (old way)", {}, {}},
   };
+  // Each way of building the texture: the part the read thread does before the rendering
+  // context exists, and the part on the window's thread, which delays the first frame.
+  for (const mirokan::bench::TextureWay& way : mirokan::bench::kTextureWays) {
+    steps.push_back({std::string(way.name) + " (read thread)", "-", {}, {}});
+    steps.push_back({std::string(way.name) + " (window thread)", "-", {}, {}});
+  }
   BackingImage ready;
   ready.Resize(width, height);
   GlWindow gl;
@@ -296,17 +315,23 @@ std::vector<Step> RunSteps(const std::wstring& folder, int runs, const std::wstr
       CloseHandle(file);
     }));
 
-    GLuint texture = 0;
     if (picture.pixels) {
-      const double build = Time([&] {
-        mirokan::BuildTunnelTexture(picture.width, picture.height, picture.pixels->data(),
-                                    texture);
-        glFinish();
-      });
-      glDeleteTextures(1, &texture);
-      steps[4].step.push_back(build);
-      steps[5].floor.push_back(build);
-      steps[5].step.push_back(steps[3].step.back() + build);
+      const mirokan::RgbView view{{picture.width, picture.height},
+                                  static_cast<std::size_t>(mirokan::PaddedRowLength(picture.width)),
+                                  picture.pixels->data()};
+      // Each run starts with another way, as memory the driver has just let go is cheaper to
+      // take again than fresh memory.
+      constexpr std::size_t kWays = std::size(mirokan::bench::kTextureWays);
+      for (std::size_t i = 0; i < kWays; ++i) {
+        const std::size_t way = (static_cast<std::size_t>(run) + i) % kWays;
+        const mirokan::bench::TextureWay& texture_way = mirokan::bench::kTextureWays[way];
+        std::vector<mirokan::TextureLevel> prepared;
+        steps[5 + 2 * way].step.push_back(Time([&] { prepared = texture_way.prepare(view); }));
+        steps[6 + 2 * way].step.push_back(
+            TimeTexture([&] { texture_way.upload(view, prepared); }));
+      }
+      steps[4].step.push_back(steps[6 + 2 * 2].step.back());  // own levels
+      steps[4].floor.push_back(steps[6].step.back());          // GLU from the picture
     }
   }
   DeleteFileW(snapshot.c_str());
@@ -388,7 +413,7 @@ int wmain(int argc, wchar_t** argv) {
     if (road.missed == runs) status = 1;
   }
   for (const Step& step : steps) {
-    PrintRow(roads.back().build, step.name, Median(step.step), step.floor_name,
+    PrintRow(roads.back().build, step.name.c_str(), Median(step.step), step.floor_name,
              Median(step.floor));
   }
   return status;

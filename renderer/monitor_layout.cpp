@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstring>
 #include <limits>
 
 #include "renderer/bitmap_reader.h"
@@ -122,22 +121,13 @@ ScreenRect BoundingRect(std::span<const Tunnel> tunnels) {
   return box;
 }
 
-std::vector<std::uint8_t> CutPicture(const std::uint8_t* rows, std::int32_t width,
-                                     std::int32_t height, const ScreenRect& part) {
+std::size_t PartOffset(std::int32_t width, std::int32_t height, const ScreenRect& part) {
   assert(part.left >= 0 && part.top >= 0 && part.right <= width && part.bottom <= height &&
          Usable(part) && "the part lies inside the picture");
-  const auto stride = static_cast<std::size_t>(PaddedRowLength(width));
-  const auto part_stride = static_cast<std::size_t>(PaddedRowLength(part.Width()));
-  std::vector<std::uint8_t> cut(part_stride * static_cast<std::size_t>(part.Height()));
   // Bottom row first: the part's lowest row is the picture's row `height - part.bottom`.
-  for (std::int32_t row = 0; row < part.Height(); ++row) {
-    const std::uint8_t* from = rows +
-                               static_cast<std::size_t>(height - part.bottom + row) * stride +
-                               static_cast<std::size_t>(part.left) * 3;
-    std::memcpy(cut.data() + static_cast<std::size_t>(row) * part_stride, from,
-                static_cast<std::size_t>(part.Width()) * 3);
-  }
-  return cut;
+  return static_cast<std::size_t>(height - part.bottom) *
+             static_cast<std::size_t>(PaddedRowLength(width)) +
+         static_cast<std::size_t>(part.left) * 3;
 }
 
 }  // namespace mirokan

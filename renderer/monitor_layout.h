@@ -2,6 +2,7 @@
 // with that monitor's part of the desktop picture the saver took of all monitors at once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -58,9 +59,9 @@ std::vector<Tunnel> PlaceTunnels(std::span<const Monitor> monitors,
 // The smallest rectangle holding every tunnel: where the one tunnel window goes.
 ScreenRect BoundingRect(std::span<const Tunnel> tunnels);
 
-// The part `part` of a picture held as RGB rows padded to 4 bytes, bottom row first (the
-// snapshot's order), copied out in the same form. `part` must lie inside the picture.
-std::vector<std::uint8_t> CutPicture(const std::uint8_t* rows, std::int32_t width,
-                                     std::int32_t height, const ScreenRect& part);
+// Where the part `part` of a `width` × `height` picture held as RGB rows padded to 4 bytes,
+// bottom row first (the snapshot's order), begins: the byte offset of its lowest row's first
+// pixel. Its rows follow at the picture's own stride. `part` must lie inside the picture.
+std::size_t PartOffset(std::int32_t width, std::int32_t height, const ScreenRect& part);
 
 }  // namespace mirokan

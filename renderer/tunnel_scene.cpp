@@ -1,5 +1,7 @@
 #include "renderer/tunnel_scene.h"
 
+#include "renderer/texture_upload.h"
+
 namespace mirokan {
 namespace {
 
@@ -17,15 +19,18 @@ void Corner(float s, float t, const TunnelVertex& vertex) {
 
 }  // namespace
 
-void BuildTunnelTexture(std::int32_t width, std::int32_t height, const std::uint8_t* rgb_rows,
-                        GLuint& texture) {
+void BindTunnelTexture(GLuint& texture) {
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  // The default unpack alignment of 4 matches the bitmap's padded rows.
-  gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb_rows);
+}
+
+void BuildTunnelTexture(std::int32_t width, std::int32_t height, const std::uint8_t* rgb_rows,
+                        GLuint& texture) {
+  BindTunnelTexture(texture);
+  UploadTextureLevels(width, height, rgb_rows);
 }
 
 void TunnelScene::SetupScene(const TextureLoader& load_texture) {

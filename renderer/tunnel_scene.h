@@ -40,8 +40,11 @@ class GlTexture {
 // program's loader reads the snapshot (and may end the process); tests hand in pixels.
 using TextureLoader = std::function<bool(GLuint& texture)>;
 
-// glGenTextures, bind, GL_MODULATE, GL_LINEAR filters, then gluBuild2DMipmaps from RGB rows
-// padded to 4 bytes (at least PaddedRowLength(width) × height bytes).
+// glGenTextures, bind, GL_MODULATE and GL_LINEAR filters: the texture waiting for its levels.
+void BindTunnelTexture(GLuint& texture);
+
+// BindTunnelTexture, then the levels of gluBuild2DMipmaps from RGB rows padded to 4 bytes (at
+// least PaddedRowLength(width) × height bytes), made by texture_levels.
 void BuildTunnelTexture(std::int32_t width, std::int32_t height, const std::uint8_t* rgb_rows,
                         GLuint& texture);
 

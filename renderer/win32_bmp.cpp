@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/win32_handles.h"
+#include "renderer/win32_render_window.h"
 
 namespace mirokan::win32 {
 namespace {
@@ -70,6 +71,23 @@ BitmapReadResult ShowMessages(BitmapReadResult result, const std::wstring& path)
   return result;
 }
 
+SnapshotPicture ReadAndBuildLevels(const std::wstring& path) {
+  SnapshotPicture picture{ReadQuietly(path), ReadMonitorLayout(), {}};
+  BitmapReadResult& read = picture.read;
+  if (!read.pixels) return picture;
+  const auto stride = static_cast<std::size_t>(PaddedRowLength(read.width));
+  for (const ScreenRect& part : PictureParts(picture.pictured, read.width, read.height)) {
+    const RgbView view{{part.Width(), part.Height()},
+                       stride,
+                       read.pixels->data() + PartOffset(read.width, read.height, part)};
+    // The driver's largest size is not known without a context: the upload leaves out the
+    // levels it cannot take.
+    picture.parts.push_back({part, BuildTextureLevels(view, static_cast<std::int32_t>(kMaxBitmapSide))});
+  }
+  std::vector<std::uint8_t>().swap(*read.pixels);
+  return picture;
+}
+
 }  // namespace
 
 BitmapReadResult ReadBitmapFile(const std::wstring& path) {
@@ -79,20 +97,21 @@ BitmapReadResult ReadBitmapFile(const std::wstring& path) {
 SnapshotRead::SnapshotRead(std::wstring path) : path_(std::move(path)) {
   // Without a thread to spare the read waits for Take() and runs there instead.
   try {
-    result_ = std::async(std::launch::async | std::launch::deferred, ReadQuietly, path_);
+    result_ = std::async(std::launch::async | std::launch::deferred, ReadAndBuildLevels, path_);
   } catch (const std::system_error&) {
   }
 }
 
-BitmapReadResult SnapshotRead::Take() {
-  BitmapReadResult result = result_.valid() ? result_.get() : ReadQuietly(path_);
-  return ShowMessages(std::move(result), path_);
+SnapshotPicture SnapshotRead::Take() {
+  SnapshotPicture picture = result_.valid() ? result_.get() : ReadAndBuildLevels(path_);
+  picture.read = ShowMessages(std::move(picture.read), path_);
+  return picture;
 }
 
-BitmapReadResult LoadSnapshotPicture(SnapshotRead& snapshot) {
+SnapshotPicture LoadSnapshotPicture(SnapshotRead& snapshot) {
   const std::wstring& path = snapshot.Path();
-  BitmapReadResult picture = snapshot.Take();
-  if (!picture.pixels) {
+  SnapshotPicture picture = snapshot.Take();
+  if (!picture.read.pixels) {
     MessageBoxW(nullptr, (L"Unable to load " + path).c_str(), kLoaderCaption, MB_OK);
     ExitProcess(1);  // nothing is torn down: the window goes with the process
   }

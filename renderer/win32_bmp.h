@@ -6,31 +6,48 @@
 
 #include <future>
 #include <string>
+#include <vector>
 
 #include "renderer/bitmap_reader.h"
+#include "renderer/monitor_layout.h"
+#include "renderer/texture_levels.h"
 
 namespace mirokan::win32 {
 
 // Reads the bitmap at `path`, showing the reader's messages ("BMP Unit") in order.
 BitmapReadResult ReadBitmapFile(const std::wstring& path);
 
-// The snapshot, read on a thread of its own from the renderer's start: the file is read
-// while the window and its rendering context are made, which takes as long again. Its
-// messages wait for the texture load, so the user sees them where they always came.
+// One monitor's part of the snapshot and its wall texture's levels.
+struct PartLevels {
+  ScreenRect part;
+  std::vector<TextureLevel> levels;
+};
+
+// The snapshot read, the monitors as they stood then, and the levels of every monitor's part
+// (the pixels are let go: `read.pixels` only tells whether there was a picture).
+struct SnapshotPicture {
+  BitmapReadResult read;
+  std::vector<Monitor> pictured;
+  std::vector<PartLevels> parts;
+};
+
+// The snapshot, read, cut and made into the textures' levels on a thread of its own from the
+// renderer's start, while the window and its rendering context are made, which takes longer.
+// Its messages wait for the texture load, so the user sees them where they always came.
 class SnapshotRead {
  public:
   explicit SnapshotRead(std::wstring path);
   const std::wstring& Path() const { return path_; }
   // Waits for the read and shows its messages. Called once: a second call reads again.
-  BitmapReadResult Take();
+  SnapshotPicture Take();
 
  private:
   std::wstring path_;
-  std::future<BitmapReadResult> result_;
+  std::future<SnapshotPicture> result_;
 };
 
 // The snapshot's picture, for the wall textures. When no pixels came back it shows "Unable
 // to load <path>" and ends the process with exit code 1.
-BitmapReadResult LoadSnapshotPicture(SnapshotRead& snapshot);
+SnapshotPicture LoadSnapshotPicture(SnapshotRead& snapshot);
 
 }  // namespace mirokan::win32

@@ -5,13 +5,16 @@
 #include "renderer/win32_render_window.h"
 
 #include <array>
+#include <future>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
 #include "renderer/monitor_layout.h"
+#include "renderer/texture_upload.h"
 #include "renderer/tunnel_scene.h"
 #include "renderer/win32_bmp.h"
 
@@ -40,6 +43,7 @@ struct PartTexture {
 struct Renderer {
   HINSTANCE instance = nullptr;
   HWND window = nullptr;
+  std::future<void> gl_driver;  // loading while the window is made
   std::optional<WindowDc> dc;
   UniqueGlContext context;
   bool context_current = false;
@@ -77,23 +81,18 @@ GLuint TextureOf(const Renderer& renderer, const std::optional<ScreenRect>& part
   return 0;
 }
 
-// One wall texture per monitor the picture shows, all made at the start, so a later layout
-// only chooses among them and the picture itself can go.
+// One wall texture per monitor the picture shows, all made at the start (their levels were
+// built beside the window's creation), so a later layout only chooses among them.
 bool LoadTunnelTextures(SnapshotRead& snapshot, Renderer& renderer) {
-  const BitmapReadResult picture = LoadSnapshotPicture(snapshot);
-  renderer.picture_width = picture.width;
-  renderer.picture_height = picture.height;
-  for (const ScreenRect& part : PictureParts(renderer.pictured, picture.width, picture.height)) {
+  const SnapshotPicture picture = LoadSnapshotPicture(snapshot);
+  renderer.pictured = picture.pictured;
+  renderer.picture_width = picture.read.width;
+  renderer.picture_height = picture.read.height;
+  for (const PartLevels& part : picture.parts) {
     GLuint name = 0;
-    if (part == ScreenRect{0, 0, picture.width, picture.height}) {
-      // One monitor: the picture as it came, whatever its size.
-      BuildTunnelTexture(picture.width, picture.height, picture.pixels->data(), name);
-    } else {
-      const std::vector<std::uint8_t> rows =
-          CutPicture(picture.pixels->data(), picture.width, picture.height, part);
-      BuildTunnelTexture(part.Width(), part.Height(), rows.data(), name);
-    }
-    renderer.textures.push_back({part, GlTexture(name)});
+    BindTunnelTexture(name);
+    UploadTextureLevels(part.levels);
+    renderer.textures.push_back({part.part, GlTexture(name)});
   }
   return true;
 }
@@ -133,6 +132,23 @@ void RequestSwapInterval() {
 bool Fail() {
   CloseRenderWindow();
   return false;
+}
+
+// The OpenGL driver loads and lists its pixel formats at the process's first pixel-format
+// call, which took longer than anything else before the window shows. Asked from the start,
+// on a thread of its own and with the screen's device context, the driver loads while the
+// window is being made; the window's own call waits for it and finds the driver ready.
+std::future<void> WarmUpGlDriver() {
+  try {
+    return std::async(std::launch::async, [] {
+      const HDC screen = GetDC(nullptr);
+      const PIXELFORMATDESCRIPTOR format = TunnelPixelFormat();
+      if (screen) ChoosePixelFormat(screen, &format);
+      ReleaseDC(nullptr, screen);
+    });
+  } catch (const std::system_error&) {
+    return {};  // no thread to spare: the window's call loads the driver
+  }
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
@@ -186,9 +202,9 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
 
   // Each monitor's whole rectangle, not its work area: a window short of the monitor leaves
   // the task bar drawn over it.
-  renderer.pictured = ReadMonitorLayout();
-  // Where the tunnels go; which pictures line them is known once the snapshot is read.
-  const std::vector<Tunnel> tunnels = PlaceTunnels(renderer.pictured, {}, 0, 0);
+  // Where the tunnels go; which pictures line them is known once the snapshot is read, with
+  // the monitors as they stood then.
+  const std::vector<Tunnel> tunnels = PlaceTunnels(ReadMonitorLayout(), {}, 0, 0);
   const ScreenRect box = BoundingRect(tunnels);
   renderer.WindowWidth = box.Width();
   renderer.WindowHeight = box.Height();
@@ -204,6 +220,7 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   const HDC dc = renderer.dc->Get();
 
   const PIXELFORMATDESCRIPTOR format = TunnelPixelFormat();
+  if (renderer.gl_driver.valid()) renderer.gl_driver.wait();
   const int format_index = ChoosePixelFormat(dc, &format);
   if (format_index == 0) return Fail();
   if (!SetPixelFormat(dc, format_index, &format)) return Fail();
@@ -246,6 +263,7 @@ void CloseRenderWindow() {
 }
 
 void RunRenderer() {
+  State().gl_driver = WarmUpGlDriver();
   SnapshotRead snapshot(SnapshotPath());
   if (!OpenRenderWindow(snapshot)) return;
   Renderer& renderer = State();
