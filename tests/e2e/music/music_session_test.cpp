@@ -76,9 +76,9 @@ std::wstring LongJapanesePath() {
 }
 
 // What a session with a music file sends: an MP3 under a long Japanese path is opened under
-// its whole path, watched, and stopped and closed once at the end (Wine cannot play
-// it: no sound device); a WAV asks for a device, plays nothing, and the end stops the sound
-// all the same; any other ending plays nothing.
+// its whole path, watched, and closed once at the end (Wine cannot play it: no sound
+// device); a WAV asks for a device, plays nothing, and the end stops the sound all the
+// same; any other ending plays nothing.
 TEST_F(MusicSession, MusicFilesPlayAndStopByTheirEnding) {
   struct Case {
     std::wstring file;
@@ -94,7 +94,7 @@ TEST_F(MusicSession, MusicFilesPlayAndStopByTheirEnding) {
        "ID3",
        L"+mci",
        "status MP3Play mode",
-       {{"(L\"open \\\"", 1}, {"\"stop MP3Play\"", 1}, {"\"close MP3Play\"", 1}}},
+       {{"(L\"open \\\"", 1}, {"\"close MP3Play\"", 1}}},
       {InFolder(L"曲.WAV"),
        "RIFF",
        L"+winmm",
