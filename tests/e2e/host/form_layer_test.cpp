@@ -111,6 +111,10 @@ TEST(FormLayer, PictureBoxAndSavedImage) {
   VirtualFree(pages, 0, MEM_RELEASE);
   EXPECT_TRUE(ReadFileBytes(path) == file) << "the old file changed";
   EXPECT_EQ(FilesIn(TestFolder(), L"picture.bmp*").size(), 1u);
+  // A whole write replaces it.
+  FillRect(box.Dc(), &corner, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  ASSERT_TRUE(box.Image().SaveAsBitmap(path));
+  EXPECT_EQ(DecodeBitmap(ReadFileBytes(path)).At(3, 3), RGB(255, 255, 255));
   form.Unload();
 }
 
