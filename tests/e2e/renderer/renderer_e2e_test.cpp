@@ -87,7 +87,7 @@ TEST_F(RendererTest, TunnelCoversTheScreenAndEndsByTheMouseRule) {
 // Snapshots missing, cut short, empty or pictures GL cannot take as they are: the reader's
 // messages, then either a tunnel that runs or the loader's message and exit code 1; never a crash
 // or a hang.
-TEST_F(RendererTest, BadSnapshotsGiveTheirMessagesAndARunningTunnelOrExitCodeOne) {
+TEST_F(RendererTest, BadSnapshotsGiveTheirMessagesThenATunnelThatEndsOnEscapeOrExitCodeOne) {
   const std::string picture = test::MakeBitmapFile({.width = 256, .height = 256});
   const GLint max_side = MaxTextureSize();
   ASSERT_GT(max_side, 0);
