@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/number_text.h"
 #include "fuzz/fuzz_input.h"
@@ -74,41 +75,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   BgmPlayer player(media, sound, last_api_result, settings);
   (void)mirokan::MusicFileKindOf(file);
 
+  // One letter each: open, watch and stop the CD; play, repeat and stop the MP3; the WAV;
+  // 's' for a status query.
+  constexpr std::pair<char, void (BgmPlayer::*)()> kOperations[] = {
+      {'o', &BgmPlayer::OpenCD},  {'w', &BgmPlayer::WatchCD},   {'c', &BgmPlayer::StopCD},
+      {'p', &BgmPlayer::PlayMP3}, {'r', &BgmPlayer::RepeatMP3}, {'m', &BgmPlayer::StopMP3},
+      {'v', &BgmPlayer::PlayWAV}, {'x', &BgmPlayer::StopWAV}};
   for (const char operation : operations) {
-    switch (operation) {
-      case 'o':
-        player.OpenCD();
-        break;
-      case 'w':
-        player.WatchCD();
-        break;
-      case 'c':
-        player.StopCD();
-        break;
-      case 'p':
-        player.PlayMP3();
-        break;
-      case 'r':
-        player.RepeatMP3();
-        break;
-      case 'm':
-        player.StopMP3();
-        break;
-      case 'v':
-        player.PlayWAV();
-        break;
-      case 'x':
-        player.StopWAV();
-        break;
-      case 's': {
-        const std::string status = player.MciStatus("status cdaudio mode");
-        Check(last_api_result == media.last_command_code);
-        Check(status == (last_api_result == 0 ? player.MciReply()
-                                              : "Error:" + mirokan::DecimalText(last_api_result)));
-        break;
-      }
-      default:
-        break;
+    for (const auto& [letter, run] : kOperations) {
+      if (letter == operation) (player.*run)();
+    }
+    if (operation == 's') {
+      const std::string status = player.MciStatus("status cdaudio mode");
+      Check(last_api_result == media.last_command_code);
+      Check(status == (last_api_result == 0 ? player.MciReply()
+                                            : "Error:" + mirokan::DecimalText(last_api_result)));
     }
     Check(player.MciReply().size() <= BgmPlayer::kReplyCapacity);
   }

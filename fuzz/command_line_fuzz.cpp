@@ -28,28 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Check(line.ArgumentTextEmpty == text.empty());
   Check(line.PreviewParent.has_value() <= (line.Request == StartRequest::Preview));
-  switch (line.ModeCharacter) {
-    case U'S':
-      Check(line.Request == StartRequest::RunHidingCursor);
-      break;
-    case U'C':
-      Check(line.Request == StartRequest::Configure);
-      break;
-    case U'P':
-      Check(line.Request == StartRequest::Preview);
-      break;
-    default:
-      Check(line.Request ==
-            (text.empty() ? StartRequest::RunShowingCursor : StartRequest::EndSilently));
-  }
+  const StartRequest by_mode = line.ModeCharacter == U'S'   ? StartRequest::RunHidingCursor
+                              : line.ModeCharacter == U'C' ? StartRequest::Configure
+                              : line.ModeCharacter == U'P' ? StartRequest::Preview
+                              : text.empty()               ? StartRequest::RunShowingCursor
+                                                           : StartRequest::EndSilently;
+  Check(line.Request == by_mode);
   if (!AllAscii(text)) return 0;
-  if (text.size() >= 2) {
-    const char second = text[1];
-    Check(line.ModeCharacter ==
-          static_cast<char32_t>(second >= 'a' && second <= 'z' ? second - 'a' + 'A' : second));
-  } else {
-    Check(line.ModeCharacter == 0);
-  }
+  const char second = text.size() >= 2 ? text[1] : '\0';
+  Check(line.ModeCharacter ==
+        static_cast<char32_t>(second >= 'a' && second <= 'z' ? second - 'a' + 'A' : second));
   if (line.Request == StartRequest::Preview && text.size() > 3 && text.size() <= 12) {
     std::uint32_t handle = 0;
     for (const char c : text.substr(3)) {

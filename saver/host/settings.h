@@ -12,6 +12,7 @@ struct Settings {
   std::int16_t BGMKind = 0;    // 0 none, 1 audio CD, 2 music file; other values play nothing
   std::int16_t BGMRepeat = 0;  // CD track to repeat, 0 for the whole disc
   std::string BGMFile;         // UTF-8 path of the MP3 or WAV file
+  bool operator==(const Settings&) const = default;
 };
 
 inline constexpr std::int16_t kBgmNone = 0;

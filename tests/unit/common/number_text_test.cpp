@@ -1,3 +1,5 @@
+// The one home of the number rules; the settings, the dialog and the command line each check
+// only that they use them.
 #include "common/number_text.h"
 
 #include <gtest/gtest.h>
@@ -8,29 +10,20 @@ namespace mirokan {
 namespace {
 
 TEST(NumberText, LeadingNumberReadsAsFarAsItCan) {
-  EXPECT_EQ(ReadLeadingNumber("1234"), 1234.0);
-  EXPECT_EQ(ReadLeadingNumber("   42abc"), 42.0);
-  EXPECT_EQ(ReadLeadingNumber("-7.25x"), -7.25);
-  EXPECT_EQ(ReadLeadingNumber("1e3"), 1000.0);
-  EXPECT_EQ(ReadLeadingNumber("2e"), 2.0);
-  EXPECT_EQ(ReadLeadingNumber(".5"), 0.5);
-  EXPECT_EQ(ReadLeadingNumber("abc"), 0.0);
-  EXPECT_EQ(ReadLeadingNumber(""), 0.0);
-  EXPECT_EQ(ReadLeadingNumber("-"), 0.0);
-  EXPECT_EQ(ReadLeadingNumber("1e999999"), HUGE_VAL);  // overflow is the caller's range check
+  const std::pair<const char*, double> cases[] = {
+      {"1234", 1234}, {"   42abc", 42}, {"-7.25x", -7.25}, {"1e3", 1000}, {"2e", 2}, {".5", 0.5},
+      {"abc", 0},     {"", 0},          {"-", 0},
+      {"1e999999", HUGE_VAL}};  // overflow is the caller's range check
+  for (const auto& [text, value] : cases) EXPECT_EQ(ReadLeadingNumber(text), value) << text;
 }
 
 TEST(NumberText, WholeTextParsing) {
   EXPECT_EQ(ParseNumber(" 2.9 "), 2.9);
   EXPECT_EQ(ParseNumber("+3"), 3.0);
-  EXPECT_FALSE(ParseNumber(""));
-  EXPECT_FALSE(ParseNumber("   "));
-  EXPECT_FALSE(ParseNumber("abc"));
-  EXPECT_FALSE(ParseNumber("1 2"));
-  EXPECT_FALSE(ParseNumber("12abc"));
-  EXPECT_FALSE(ParseNumber("."));
-  EXPECT_FALSE(ParseNumber("1e1")) << "decimal text has no exponent";
-  EXPECT_FALSE(ParseNumber("-2.5E+2"));
+  // Decimal text has no exponent.
+  for (const char* text : {"", "   ", "abc", "1 2", "12abc", ".", "1e1", "-2.5E+2"}) {
+    EXPECT_FALSE(ParseNumber(text)) << text;
+  }
 }
 
 TEST(NumberText, IntegerConversionsFailInsteadOfWrapping) {

@@ -110,19 +110,13 @@ TEST(ButtonMachine, VisibleIsZeroOr255) {
   ButtonMachine machine = LoadedMachine();
   machine.Initialize();
   machine.PointerMovedOver();  // hovered: reading puts the plain frame back
-  auto read = machine.ReadVisible();
-  EXPECT_EQ(read.value, 255u);
-  EXPECT_EQ(read.effects.draw, Inv(ButtonFace::Normal));
-
-  ButtonEffects effects = machine.WriteVisible(0);
-  EXPECT_FALSE(effects.draw);
-  EXPECT_TRUE(effects.repaint);  // the face goes, the caption stays
-  EXPECT_EQ(machine.ReadVisible().value, 0u);
-
-  effects = machine.WriteVisible(7);  // any non-zero value is opaque
-  EXPECT_EQ(effects.draw->picture, ButtonFace::Normal);
+  const auto read = machine.ReadVisible();
+  EXPECT_EQ(std::pair(read.value, read.effects.draw), std::pair(255u, std::optional(Inv(F::Normal))));
+  const ButtonEffects hidden = machine.WriteVisible(0);
+  EXPECT_EQ(std::pair(hidden.draw.has_value(), hidden.repaint), std::pair(false, true));
+  EXPECT_EQ(machine.ReadVisible().value, 0u);  // the face goes, the caption stays
+  EXPECT_EQ(machine.WriteVisible(7).draw->picture, F::Normal);  // any non-zero value is opaque
   EXPECT_EQ(machine.ReadVisible().value, 255u);
-
   machine.WriteEnabled(false);
   EXPECT_FALSE(machine.ReadVisible().effects.draw);  // no plain look while disabled
 }
@@ -133,24 +127,21 @@ TEST(ButtonMachine, DisabledLoadGreysTheCaptionAndDrawsDisableOnResize) {
   ButtonMachine machine(kAmbient);
   EXPECT_FALSE(machine.ReadProperties(bag).draw);
   const ButtonEffects effects = machine.Resized();
-  EXPECT_EQ(effects.draw->picture, ButtonFace::Disable);
-  EXPECT_EQ(effects.caption, CaptionLook::Greyed);
+  EXPECT_EQ(std::pair(effects.draw->picture, effects.caption), std::pair(F::Disable, std::optional(CaptionLook::Greyed)));
   EXPECT_EQ(machine.WriteEnabled(true).caption, CaptionLook::Enabled);
 }
 
 TEST(ButtonMachine, FirstRunZeroBlackensTheCaptionUntilTheFirstEnabledRead) {
-  PropertyBag bag;
+  PropertyBag bag, saved;
   bag.Put("FirstRun", std::int64_t{0});
   bag.Put("FontColour", std::int64_t{0x00FF00});
   ButtonMachine machine(kAmbient);
-  EXPECT_EQ(machine.ReadProperties(bag).draw->picture, ButtonFace::Normal);
+  EXPECT_EQ(machine.ReadProperties(bag).draw->picture, F::Normal);
   EXPECT_EQ(machine.Properties().FontColour, 0u);
-  PropertyBag saved;
   machine.WriteProperties(saved);
   EXPECT_EQ(saved.Read("FirstRun"), PropertyValue(std::int64_t{0}));
   const auto read = machine.ReadEnabled();
-  EXPECT_EQ(read.value, 1u);
-  EXPECT_EQ(read.effects.draw->picture, ButtonFace::Normal);
+  EXPECT_EQ(std::pair(read.value, read.effects.draw->picture), std::pair(1u, F::Normal));
   machine.WriteProperties(saved);
   EXPECT_FALSE(saved.Contains("FirstRun"));
 }

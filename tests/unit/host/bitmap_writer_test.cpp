@@ -11,30 +11,20 @@ std::uint32_t Read32(const std::vector<std::uint8_t>& file, std::size_t at) {
 }
 
 TEST(BitmapWriter, WritesBottomUpPaddedRowsWithoutColourTable) {
-  // 3 × 2 pixels: rows of 9 bytes, padded to 12; top row red-ish, bottom row blue-ish.
-  const std::size_t stride = 12;
-  std::vector<std::uint8_t> top_down(stride * 2, 0xEE);
-  for (int x = 0; x < 3; ++x) {
-    top_down[x * 3 + 0] = 1;  // top row: B G R = 1 2 3
-    top_down[x * 3 + 1] = 2;
-    top_down[x * 3 + 2] = 3;
-    top_down[stride + x * 3 + 0] = 7;  // bottom row
-    top_down[stride + x * 3 + 1] = 8;
-    top_down[stride + x * 3 + 2] = 9;
-  }
-  const auto file = EncodeBitmap24(3, 2, top_down.data(), stride);
+  // 3 × 2 pixels in rows of 12 bytes: the top row's bytes are 1, the bottom row's 7, and the
+  // source's padding 0xEE.
+  std::vector<std::uint8_t> top_down(24, 0xEE);
+  std::fill_n(top_down.begin(), 9, 1);
+  std::fill_n(top_down.begin() + 12, 9, 7);
+  const auto file = EncodeBitmap24(3, 2, top_down.data(), 12);
   ASSERT_EQ(file.size(), 54u + 24u);
-  EXPECT_EQ(file[0], 'B');
-  EXPECT_EQ(file[1], 'M');
-  EXPECT_EQ(Read32(file, 2), file.size());
-  EXPECT_EQ(Read32(file, 10), 54u);  // pixels right after the headers
-  EXPECT_EQ(Read32(file, 18), 3u);
-  EXPECT_EQ(Read32(file, 22), 2u);  // positive height: bottom row first
-  EXPECT_EQ(file[28], 24);
-  EXPECT_EQ(Read32(file, 30), 0u);  // uncompressed
-  EXPECT_EQ(Read32(file, 34), 24u);
-  EXPECT_EQ(Read32(file, 46), 0u);  // no colour table
-  EXPECT_EQ(file[54], 7);           // the bottom row comes first
+  EXPECT_EQ(file[0] | file[1] << 8, 'B' | 'M' << 8);
+  // size, pixel offset, width, height (positive: bottom row first), bits, no compression,
+  // image size, no colour table
+  const std::pair<std::size_t, std::uint32_t> fields[] = {{2, 78}, {10, 54}, {18, 3}, {22, 2},
+                                                          {28, 24}, {30, 0}, {34, 24}, {46, 0}};
+  for (const auto& [at, value] : fields) EXPECT_EQ(Read32(file, at) & (at == 28 ? 0xFFFF : ~0u), value) << at;
+  EXPECT_EQ(file[54], 7);      // the bottom row comes first
   EXPECT_EQ(file[54 + 12], 1);
   EXPECT_EQ(file[54 + 9], 0);  // padding is zero, not whatever the source held
 }

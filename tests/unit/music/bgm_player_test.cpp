@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <initializer_list>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -15,51 +12,25 @@
 namespace mirokan {
 namespace {
 
-using namespace std::chrono_literals;
-using Sent = FakeMediaService::SentCommand;
-using Commands = std::vector<Sent>;
-using Tracks = std::vector<std::chrono::seconds>;
+using Commands = std::vector<std::string>;
 
 constexpr std::int32_t kUntouched = 12345;
-const Sent kPlayCd{"play cdaudio", 512};
-const Sent kMp3Mode{"status MP3Play mode", 30};
-const Commands kMp3Restart{kMp3Mode, {"stop MP3Play", 0}, {"play MP3Play from 0", 0}};
-
-// The three status queries every healthy CD watch tick sends, then whatever follows them.
-Commands Queries(std::initializer_list<Sent> then = {}) {
-  Commands sent{{"status cdaudio current track", 512},
-                {"status cdaudio number of tracks", 512},
-                {"status cdaudio mode", 255}};
-  sent.insert(sent.end(), then);
-  return sent;
-}
-
-Commands Replay(int track, const std::string& start) {
-  return Queries({{"status cdaudio position track " + std::to_string(track), 512},
-                  {"play cdaudio from " + start, 512}});
-}
+constexpr std::int32_t kBadInteger = 270;
+constexpr std::int32_t kNotReady = 276;
 
 class BgmPlayerTest : public ::testing::Test {
  protected:
   BgmPlayer Player(std::int16_t repeat, std::string file = {}) {
     return BgmPlayer(media, sound, last_api_result, {repeat, std::move(file)});
   }
-
-  BgmPlayer StartCd(std::int16_t repeat, const Tracks& tracks) {
-    media = FakeMediaService();
-    media.InsertDisc(tracks);
-    BgmPlayer player = Player(repeat);
-    player.OpenCD();
-    EXPECT_EQ(media.TakeSent(),
-              (Commands{{"open cdaudio", 0}, {"set cdaudio time format tmsf", 0}}));
-    return player;
+  void Reply(const std::string& command, std::string reply, std::int32_t code = 0) {
+    media.answers[command] = {code, std::move(reply)};
   }
-
-  // One tick of a watch timer: every 200 ms for the CD, every second for the MP3.
-  Commands Tick(BgmPlayer& player, bool cd = true) {
-    media.Advance(cd ? 200ms : 1000ms);
-    cd ? player.WatchCD() : player.RepeatMP3();
-    return media.TakeSent();
+  // What the player asked the devices to do since the last look: all but the status queries.
+  Commands Actions() {
+    Commands asked = media.TakeAsked();
+    std::erase_if(asked, [](const std::string& command) { return command.starts_with("status "); });
+    return asked;
   }
 
   FakeMediaService media;
@@ -68,99 +39,105 @@ class BgmPlayerTest : public ::testing::Test {
 };
 
 TEST_F(BgmPlayerTest, WithoutADiscOneFailedQueryEndsTheWatch) {
-  BgmPlayer player = StartCd(0, {});
-  EXPECT_EQ(Tick(player), (Commands{{"status cdaudio current track", 512}}));
+  Reply("status cdaudio current track", "", kNotReady);
+  media.error_texts[kNotReady] = "The device is not ready.";
+  BgmPlayer player = Player(0);
+  player.OpenCD();
+  EXPECT_EQ(Actions(), (Commands{"open cdaudio", "set cdaudio time format tmsf"}));
+  player.WatchCD();
+  EXPECT_EQ(media.TakeAsked(), Commands{"status cdaudio current track"});
   EXPECT_FALSE(player.CDWatching());
-  EXPECT_EQ(last_api_result, mci_error::kDeviceNotReady);
+  EXPECT_EQ(last_api_result, kNotReady);
   EXPECT_EQ(player.MciReply(), "The device is not ready.");
+  EXPECT_EQ(player.MciStatus("status cdaudio current track"), "Error:276");
+  player.StopCD();
+  EXPECT_EQ(Actions(), (Commands{"stop cdaudio", "close cdaudio"}));
 }
 
-// Each case twice: the tick that (re)starts the music, then quiet ticks while it plays.
+// One tick of the CD watch: what it plays for the disc's answers, and whether it watches on.
 TEST_F(BgmPlayerTest, WatchStartsTheMusicAgainWhenItIsOver) {
-  // The play command after a failed position query carries its error text and fails silently.
-  const std::tuple<std::int16_t, Tracks, Commands, int, int, std::int32_t> cases[] = {
-      {0, {3s, 2s, 4s}, Queries({kPlayCd}), 44, 1, 0},
-      {5, Tracks(8, 2s), Replay(5, "05:00:00:00"), 9, 5, 0},  // until track 6 begins
-      {3, {2s, 2s, 3s}, Replay(3, "03:00:00:00"), 14, 3, 0},  // the last track ends the disc
-      {-1, {2s, 2s}, Replay(-1, "Error:270"), 0, 0, mci_error::kBadInteger},
+  const struct {
+    std::int16_t repeat;
+    const char *track, *tracks, *mode;
+    Commands actions;
+    bool watching;
+    std::int32_t result;
+  } cases[] = {
+      {0, "1", "8", "playing", {}, true, 0},
+      {0, "3", "8", "stopped", {"play cdaudio"}, true, 0},
+      {5, "5", "8", "playing", {}, true, 0},
+      {5, "6", "8", "playing", {"play cdaudio from 05:00:00:00"}, true, 0},  // next track
+      {5, "5", "8", "stopped", {"play cdaudio from 05:00:00:00"}, true, 0},  // disc ended
+      {-1, "1", "8", "stopped", {"play cdaudio from Error:270"}, true, kBadInteger},  // silently
+      // Replies that are no number: the track is read even though the disc has stopped, but
+      // never without a repeat track; an error word in any case ends the watch.
+      {5, "five", "8", "stopped", {}, false, 0},
+      {0, "five", "8", "stopped", {"play cdaudio"}, true, 0},
+      {0, "err", "8", "stopped", {}, false, 0},
+      {0, "1", "ERROR", "stopped", {}, false, 0},
   };
-  for (const auto& [repeat, tracks, restart, quiet_ticks, track, result] : cases) {
-    SCOPED_TRACE(repeat);
-    BgmPlayer player = StartCd(repeat, tracks);
-    for (int round = 0; round < 2; ++round) {
-      ASSERT_EQ(Tick(player), restart);
-      EXPECT_EQ(media.CdTrackPlaying(), track);
-      EXPECT_EQ(last_api_result, result);
-      EXPECT_TRUE(player.CDWatching());
-      for (int tick = 0; tick < quiet_ticks; ++tick) ASSERT_EQ(Tick(player), Queries()) << tick;
-    }
-    player.StopCD();
-    EXPECT_EQ(media.TakeSent(), (Commands{{"stop cdaudio", 0}, {"close cdaudio", 0}}));
+  Reply("status cdaudio position track 5", "05:00:00:00");
+  Reply("status cdaudio position track -1", "", kBadInteger);
+  Reply("play cdaudio from Error:270", "", kBadInteger);
+  for (const auto& c : cases) {
+    Reply("status cdaudio current track", c.track);
+    Reply("status cdaudio number of tracks", c.tracks);
+    Reply("status cdaudio mode", c.mode);
+    BgmPlayer player = Player(c.repeat);
+    player.WatchCD();
+    EXPECT_EQ(Actions(), c.actions) << c.repeat << ", track " << c.track << ", " << c.mode;
+    EXPECT_EQ(player.CDWatching(), c.watching) << c.repeat << ", track " << c.track;
+    EXPECT_EQ(last_api_result, c.result);
   }
 }
 
-TEST_F(BgmPlayerTest, StatusRepliesThatAreNoNumber) {
-  const std::tuple<const char*, const char*, std::int16_t, std::size_t, bool> cases[] = {
-      {"current track", "five", 5, 3, false},  // read even though the disc has stopped
-      {"current track", "five", 0, 4, true},   // never read as a number without a repeat track
-      {"current track", "err", 0, 1, false},   // an error word in any case ends the watch
-      {"number of tracks", "ERROR", 0, 2, false},
-  };
-  for (const auto& [query, reply, repeat, sent, watching] : cases) {
-    SCOPED_TRACE(std::string(reply) + " repeat " + std::to_string(repeat));
-    BgmPlayer player = StartCd(repeat, {20s, 20s});
-    media.ScriptNextReply(std::string("status cdaudio ") + query, 0, reply);
-    EXPECT_EQ(Tick(player).size(), sent);
-    EXPECT_EQ(player.CDWatching(), watching);
+// The mode buffer is never cleared: only seven characters count, NUL included, so "stop"
+// over "stopped" ("stop\0ed") is no mode, while a longer wording still reads as stopped.
+TEST_F(BgmPlayerTest, ModesAreTheFirstSevenCharactersOfTheBuffer) {
+  BgmPlayer player = Player(0);
+  const std::pair<const char*, bool> ticks[] = {
+      {"stopped", true}, {"stop", false}, {"stopped now", true}, {"playing", false}};
+  for (const auto& [mode, plays] : ticks) {
+    Reply("status cdaudio mode", mode);
+    player.WatchCD();
+    EXPECT_EQ(Actions().size(), plays ? 1u : 0u) << mode;
   }
-}
-
-// A short reply leaves an older one's tail behind its NUL: "stop\0ed" is not "stopped".
-TEST_F(BgmPlayerTest, StaleTailOfALongerReplyDoesNotCountAsAMode) {
-  BgmPlayer player = StartCd(0, {20s});
-  EXPECT_EQ(Tick(player), Queries({kPlayCd}));
-  media.SendCommand("stop cdaudio", {});
-  media.TakeSent();
-  media.ScriptNextReply("status cdaudio mode", 0, "stop");
-  EXPECT_EQ(Tick(player), Queries());
-  EXPECT_EQ(Tick(player), Queries({kPlayCd}));
-  // Only seven characters count: a driver's longer wording still reads as stopped.
-  media.ScriptNextReply("status cdaudio mode", 0, "stopped now");
-  EXPECT_EQ(Tick(player), Queries({kPlayCd}));
 }
 
 TEST_F(BgmPlayerTest, EmptyCommandIsRefusedWithoutReachingTheDevice) {
   BgmPlayer player = Player(0);
   EXPECT_EQ(player.MciStatus(""), "Error:-1");
   EXPECT_EQ(player.MciReply(), "コマンド文字列が指定されていません");
-  EXPECT_EQ(media.TakeSent(), Commands{});
+  EXPECT_EQ(media.TakeAsked(), Commands{});
 }
 
 TEST_F(BgmPlayerTest, Mp3PathWithBlanksPlaysAndRepeatsFromTheStart) {
-  const std::string path = "C:\\My Music\\night drive.mp3";
-  media.AddFile(path, 2500ms);
-  BgmPlayer player = Player(0, path);
+  const std::string open = "open \"C:\\My Music\\night drive.mp3\" type MPEGVideo Alias MP3Play";
+  const Commands restart{"stop MP3Play", "play MP3Play from 0"};
+  BgmPlayer player = Player(0, "C:\\My Music\\night drive.mp3");
   player.PlayMP3();
-  EXPECT_EQ(media.TakeSent(), (Commands{{"open \"" + path + "\" type MPEGVideo Alias MP3Play", 0},
-                                        {"play MP3Play", 0}}));
-  EXPECT_EQ(Tick(player, false), Commands{kMp3Mode});
-  // A stale tail again: "play" over "playing" reads "play\0ng".
-  media.ScriptNextReply("status MP3Play mode", 0, "play");
-  EXPECT_EQ(Tick(player, false), kMp3Restart);
-  EXPECT_EQ(Tick(player, false), Commands{kMp3Mode});
-  EXPECT_EQ(Tick(player, false), Commands{kMp3Mode});
-  EXPECT_EQ(Tick(player, false), kMp3Restart);  // the 2.5 s file is over
-  EXPECT_TRUE(media.FilePlaying());
+  EXPECT_EQ(Actions(), (Commands{open, "play MP3Play"}));
+  // Each second's watch; "play" over "playing" reads "play\0ng".
+  const std::pair<const char*, bool> ticks[] = {
+      {"playing", false}, {"play", true}, {"stopped", true}, {"playing", false}};
+  for (const auto& [mode, restarts] : ticks) {
+    Reply("status MP3Play mode", mode);
+    player.RepeatMP3();
+    EXPECT_EQ(Actions(), restarts ? restart : Commands{}) << mode;
+  }
   player.StopMP3();
-  EXPECT_EQ(media.TakeSent(), (Commands{{"stop MP3Play", 0}, {"close MP3Play", 0}}));
+  EXPECT_EQ(Actions(), (Commands{"stop MP3Play", "close MP3Play"}));
   EXPECT_EQ(last_api_result, kUntouched);  // MP3 results are not kept
 
-  BgmPlayer missing = Player(0, "C:\\missing.mp3");
-  missing.PlayMP3();
-  EXPECT_EQ(media.TakeSent(),
-            (Commands{{"open \"C:\\missing.mp3\" type MPEGVideo Alias MP3Play", 0}}));
-  // A file that failed to open is still watched every second.
-  for (int tick = 0; tick < 3; ++tick) ASSERT_EQ(Tick(missing, false), kMp3Restart) << tick;
+  // A file that fails to open is not played, yet still watched every second.
+  const std::string missing = "open \"C:\\missing.mp3\" type MPEGVideo Alias MP3Play";
+  Reply(missing, "", 275);
+  Reply("status MP3Play mode", "", 263);
+  BgmPlayer player2 = Player(0, "C:\\missing.mp3");
+  player2.PlayMP3();
+  EXPECT_EQ(Actions(), Commands{missing});
+  player2.RepeatMP3();
+  EXPECT_EQ(Actions(), restart);
 }
 
 TEST_F(BgmPlayerTest, WavLoopsOnlyWithAnOutputDevice) {
@@ -174,14 +151,14 @@ TEST_F(BgmPlayerTest, WavLoopsOnlyWithAnOutputDevice) {
     player.StopWAV();
     EXPECT_FALSE(sound.Playing().has_value());
   }
-  EXPECT_EQ(media.TakeSent(), Commands{});
 }
 
 TEST(MusicFileKindOf, FoldsTheLastThreeCharactersToUpperCase) {
-  EXPECT_EQ(MusicFileKindOf("C:\\Music\\a.WaV"), MusicFileKind::kWav);
-  EXPECT_EQ(MusicFileKindOf("C:\\音楽\\曲.Mp3"), MusicFileKind::kMp3);
-  EXPECT_EQ(MusicFileKindOf("C:\\Music\\wav.txt"), MusicFileKind::kOther);
-  EXPECT_EQ(MusicFileKindOf("AV"), MusicFileKind::kOther);
+  const std::pair<const char*, MusicFileKind> cases[] = {{"C:\\Music\\a.WaV", MusicFileKind::kWav},
+                                                         {"C:\\音楽\\曲.Mp3", MusicFileKind::kMp3},
+                                                         {"C:\\Music\\wav.txt", MusicFileKind::kOther},
+                                                         {"AV", MusicFileKind::kOther}};
+  for (const auto& [path, kind] : cases) EXPECT_EQ(MusicFileKindOf(path), kind) << path;
 }
 
 }  // namespace

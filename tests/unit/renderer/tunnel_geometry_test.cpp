@@ -53,26 +53,22 @@ TEST(TunnelGeometry, SpeedSwingsOnceEveryThreeThousandFrames) {
   EXPECT_EQ(second_top, 4000);
 }
 
-TEST(TunnelGeometry, ArrowKeysAddToTheSwingStepByStep) {
-  TunnelMotion motion;
-  const struct {
-    KeyState up, down;
-    float speed;
-  } steps[] = {{kYes, kNo, 0.506f}, {kNo, kYes, 0.502f}, {kYes, kYes, 0.503f}};
-  for (const auto& s : steps) {
-    UpdateSpeed(motion, s.up, s.down);
-    EXPECT_NEAR(motion.Speed, s.speed, 1e-6);
-  }
+// Up speeds the tunnel up and Down slows it, on top of the swing, even past its ends.
+TEST(TunnelGeometry, ArrowKeysAddToTheSwing) {
+  const auto speed_after = [](KeyState up, KeyState down, int frames, float start = 0.5f) {
+    TunnelMotion motion{.Speed = start};
+    for (int i = 0; i < frames; ++i) UpdateSpeed(motion, up, down);
+    return motion;
+  };
+  const float swing = speed_after(kNo, kNo, 1).Speed;
+  EXPECT_GT(speed_after(kYes, kNo, 1).Speed, swing);
+  EXPECT_LT(speed_after(kNo, kYes, 1).Speed, swing);
+  EXPECT_FLOAT_EQ(speed_after(kYes, kYes, 1).Speed, swing);
   // Holding Down drives the speed negative and the phase backwards.
-  for (int i = 0; i < 200; ++i) UpdateSpeed(motion, kNo, kYes);
-  EXPECT_NEAR(motion.Speed, 0.503f - 0.8f, 1e-4);
-  EXPECT_LT(AdvancePhase(motion), 0.0f);
-  // Holding Up past the top gains a net 0.004 per frame while the swing turns down.
-  motion = TunnelMotion{.Phase = 0.0f, .Speed = 1.499f, .SpeedRising = true};
-  UpdateSpeed(motion, kYes, kNo);
-  EXPECT_FALSE(motion.SpeedRising);
-  UpdateSpeed(motion, kYes, kNo);
-  EXPECT_NEAR(motion.Speed, 1.509f, 1e-5);
+  TunnelMotion down = speed_after(kNo, kYes, 200);
+  EXPECT_LT(AdvancePhase(down), 0.0f);
+  // Holding Up past the top still gains while the swing turns down.
+  EXPECT_GT(speed_after(kYes, kNo, 2, 1.499f).Speed, 1.5f);
 }
 
 TEST(CursorExit, OnlyAPositionFarOnBothAxesAtOnceEndsTheRun) {

