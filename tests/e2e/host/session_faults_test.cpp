@@ -60,45 +60,6 @@ TEST_F(SessionFaults, RendererKilledInTheMiddleOfARun) {
   ExpectMouseEnds(saver);
 }
 
-TEST_F(SessionFaults, SnapshotDeletedBeforeTheRendererReadsIt) {
-  Process saver = StartSession();
-  // Deleted the moment it is renamed into place, before the process the session starts next
-  // can have opened it.
-  ASSERT_TRUE(WaitUntil([&] { return DeleteFileW(snapshot_.c_str()) != FALSE; }, 20s, 0ms));
-  Process renderer = TunnelProcess();
-  ASSERT_TRUE(renderer.Started());
-  EXPECT_TRUE(MessageBoxShown(renderer.Id(), L"BMP Unit", L"Error opening \"" + snapshot_));
-  EXPECT_TRUE(MessageBoxShown(renderer.Id(), L"Loading Textures", L"Unable to load " + snapshot_));
-  EXPECT_EQ(renderer.ExitCode(15s), 1u);
-  ExpectMouseEnds(saver);
-}
-
-TEST_F(SessionFaults, AfterTheSessionIsKilledTheNextRunReplacesItsStaleSnapshot) {
-  {
-    Process saver = StartSession();
-    Process orphan = TunnelProcess();
-    ASSERT_TRUE(orphan.Started() && TunnelRuns());
-    saver.Kill();
-    // The orphaned renderer still ends on the mouse; the snapshot stays behind. A half-
-    // written one may too, when the session died while writing it.
-    MoveCursorTo(kStart.x + 40, kStart.y + 40);
-    ASSERT_TRUE(orphan.WaitExit(15s));
-  }
-  MoveCursorTo(kStart.x, kStart.y);
-  ASSERT_TRUE(FileExistsAt(snapshot_));
-  ASSERT_TRUE(WriteFileBytes(snapshot_, "stale"));
-  ASSERT_TRUE(WriteFileBytes(snapshot_ + L".partial", "half"));
-
-  Process saver = StartSession();
-  Process renderer = TunnelProcess();
-  ASSERT_TRUE(renderer.Started());
-  EXPECT_TRUE(TunnelRuns());
-  EXPECT_FALSE(MessageBoxOpen(renderer.Id()));
-  EXPECT_EQ(DecodeBitmap(ReadFileBytes(snapshot_)).width, GetSystemMetrics(SM_CXSCREEN));
-  ExpectMouseEnds(saver);
-  EXPECT_FALSE(FileExistsAt(snapshot_ + L".partial"));
-}
-
 TEST_F(SessionFaults, LeftoverSnapshotsGoAtTheNextStartWhateverItIsFor) {
   std::vector<std::wstring> leftovers;
   for (const std::wstring& place : {snapshot_, InFolder(L"Zarvo.bmp")}) {
@@ -117,21 +78,21 @@ TEST_F(SessionFaults, LeftoverSnapshotsGoAtTheNextStartWhateverItIsFor) {
 
 // Only this session's picture reaches the renderer, wherever it could be written: past a
 // stale one that cannot be replaced (read-only, which Windows will not rename over, and a
-// folder where the half-written file would go), or past a TEMP naming a removed RAM disk
-// (GetTempPathW still answers).
+// folder where the half-written file would go), past a TEMP naming a removed RAM disk
+// (GetTempPathW still answers), or without a usable one (longer than MAX_PATH).
 TEST_F(SessionFaults, TheRendererGetsThisSessionsPictureWhereverItCouldBeWritten) {
   const std::wstring blocked = snapshot_ + L".partial";
+  const auto temporary = [](const std::wstring& folder) {
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, folder.c_str());
+  };
   const std::function<void()> faults[] = {
       [&] {
         ASSERT_TRUE(WriteFileBytes(snapshot_, "a killed session's desktop"));
         SetFileAttributesW(snapshot_.c_str(), FILE_ATTRIBUTE_READONLY);
         CreateDirectoryW(blocked.c_str(), nullptr);
       },
-      [&] {
-        for (const wchar_t* name : {L"TMP", L"TEMP"}) {
-          SetEnvironmentVariableW(name, InFolder(L"消えた RAM ディスク").c_str());
-        }
-      }};
+      [&] { temporary(InFolder(L"消えた RAM ディスク")); },
+      [&] { temporary(L"C:\\" + std::wstring(300, L't')); }};
   for (const auto& fault : faults) {
     fault();
     Process saver = StartSession();

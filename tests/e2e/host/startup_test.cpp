@@ -101,25 +101,6 @@ TEST(Startup, RunPhotographsTheScreenStartsTheRendererAndHidesTheCursorOnlyForSl
   }
 }
 
-// Without a usable temporary folder (one longer than MAX_PATH), started from another
-// folder, the session and the renderer it starts still agree on where the snapshot is.
-TEST(Startup, WithoutATemporaryFolderBothProgramsFindTheSameSnapshot) {
-  const std::wstring elsewhere = InFolder(L"elsewhere");
-  CreateDirectoryW(elsewhere.c_str(), nullptr);
-  MoveCursorTo(300, 300);
-  Process saver;
-  {
-    const TemporaryFolderSet too_long(L"C:\\" + std::wstring(300, L't'));
-    saver = Process::Start(Saver(), L"/s", elsewhere);
-  }
-  ASSERT_NE(TunnelWindow(), nullptr);
-  EXPECT_FALSE(WaitUntil([] { return MessageBoxOpen(0); }, 3s))
-      << "the renderer reported its snapshot missing";
-  MoveCursorTo(400, 400);
-  EXPECT_TRUE(saver.WaitExit(20s));
-  KillProcessesNamed(L"Mirokan.data");
-}
-
 // What Windows shows of the programs: the icon at its usual sizes in both (Explorer, the
 // uninstall entry), and the saver's name in the Screen Saver Settings list (string 1).
 TEST(Startup, BothProgramsCarryTheIconAndTheSaverItsName) {

@@ -8,34 +8,30 @@
 
 #include "bitmap_fixture.h"
 #include "common/snapshot_path.h"
+#include "common/win32_handles.h"
 #include "e2e_support.h"
 
 namespace mirokan::e2e {
 namespace {
 
-constexpr auto kStartDeadline = std::chrono::seconds(30);
-
-struct Monitors {
-  std::vector<RECT> rects;  // the primary first
-  RECT all{};               // their bounding box
-};
-
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-  auto& monitors = *reinterpret_cast<Monitors*>(data);
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-  const auto at =
-      (info.dwFlags & MONITORINFOF_PRIMARY) ? monitors.rects.begin() : monitors.rects.end();
-  monitors.rects.insert(at, info.rcMonitor);
-  UnionRect(&monitors.all, &monitors.all, &info.rcMonitor);
-  return TRUE;
+// The monitors' rectangles, the primary's first.
+std::vector<RECT> MonitorRects() {
+  std::vector<RECT> rects;
+  const auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+    MONITORINFO info{.cbSize = sizeof(info)};
+    GetMonitorInfoW(monitor, &info);
+    auto& rects = *reinterpret_cast<std::vector<RECT>*>(data);
+    rects.insert((info.dwFlags & MONITORINFOF_PRIMARY) ? rects.begin() : rects.end(),
+                 info.rcMonitor);
+    return TRUE;
+  };
+  EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&rects));
+  return rects;
 }
 
-Monitors ReadMonitors() {
-  Monitors monitors;
-  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-  return monitors;
+RECT VirtualScreen() {
+  const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
 // The primary's desktop is warm (red well above blue), every other monitor's cold.
@@ -47,70 +43,34 @@ Tint TintOf(COLORREF colour) {
   return Tint::kNeither;  // the tunnel's dark far end
 }
 
-// Dispatches what is queued for this thread's windows.
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+// A brush of 40-pixel tiles in two colours, so that the tunnel made of it shows motion.
+win32::UniqueBrush Tiles(COLORREF odd, COLORREF even) {
+  win32::WindowDc screen(nullptr);
+  win32::UniqueBitmap tiles(CreateCompatibleBitmap(screen.Get(), 80, 80));
+  win32::UniqueMemoryDc dc(CreateCompatibleDC(screen.Get()));
+  win32::SelectGuard select(dc.Get(), tiles.Get());
+  for (int i = 0; i < 4; ++i) {
+    SetDCBrushColor(dc.Get(), i == 1 || i == 2 ? odd : even);
+    const RECT tile{i % 2 * 40, i / 2 * 40, i % 2 * 40 + 40, i / 2 * 40 + 40};
+    FillRect(dc.Get(), &tile, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  }
+  return win32::UniqueBrush(CreatePatternBrush(tiles.Get()));
 }
 
-// A desktop over every monitor in 40-pixel tiles of two colours, warm on the primary and
-// cold elsewhere. Painted once, while the test pumps, before anything covers it.
-LRESULT CALLBACK PaintDesktop(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message != WM_PAINT) return DefWindowProcW(window, message, wparam, lparam);
-  PAINTSTRUCT paint;
-  const HDC dc = BeginPaint(window, &paint);
-  const RECT primary{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  RECT client;
-  GetClientRect(window, &client);
-  for (int y = 0; y < client.bottom; y += 40) {
-    for (int x = 0; x < client.right; x += 40) {
-      POINT at{x, y};
-      ClientToScreen(window, &at);
-      const bool odd = (x / 40 + y / 40) % 2;
-      SetDCBrushColor(dc, PtInRect(&primary, at) ? (odd ? RGB(230, 60, 40) : RGB(250, 170, 30))
-                                                 : (odd ? RGB(40, 70, 230) : RGB(30, 190, 210)));
-      const RECT tile{x, y, x + 40, y + 40};
-      FillRect(dc, &tile, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-    }
-  }
-  EndPaint(window, &paint);
-  return 0;
+// A desktop on `monitor` in its tiles, shown until the object goes.
+TestWindow Desktop(const RECT& monitor, HBRUSH tiles) {
+  return TestWindow(L"", WS_POPUP | WS_VISIBLE, {monitor.left, monitor.top},
+                    {monitor.right - monitor.left, monitor.bottom - monitor.top}, tiles,
+                    WS_EX_TOOLWINDOW);
 }
-
-struct Desktop {
-  Desktop() {
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = PaintDesktop;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"MirokanTestDesktop";
-    RegisterClassW(&window_class);
-    window =
-        CreateWindowExW(WS_EX_TOOLWINDOW, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
-                        GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                        GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
-                        nullptr, nullptr, window_class.hInstance, nullptr);
-  }
-  ~Desktop() { DestroyWindow(window); }
-  HWND window;
-};
 
 // Screen colours on an 8 x 6 grid inside `area`, then the middles of its four edges.
 std::vector<COLORREF> Samples(const RECT& area) {
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  std::vector<POINT> points;
-  for (int j = 1; j <= 6; ++j) {
-    for (int i = 1; i <= 8; ++i)
-      points.push_back({area.left + width * i / 9, area.top + height * j / 7});
-  }
-  const int mid_x = area.left + width / 2, mid_y = area.top + height / 2;
-  points.insert(points.end(), {{mid_x, area.top + 2},
-                               {mid_x, area.bottom - 3},
-                               {area.left + 2, mid_y},
-                               {area.right - 3, mid_y}});
-  std::vector<COLORREF> colours;
-  const HDC screen = GetDC(nullptr);
-  for (const POINT& p : points) colours.push_back(GetPixel(screen, p.x, p.y));
-  ReleaseDC(nullptr, screen);
+  std::vector<COLORREF> colours = ScreenSamples(area, 8, 6);
+  const int mid_x = (area.left + area.right) / 2, mid_y = (area.top + area.bottom) / 2;
+  for (const POINT p : {POINT{mid_x, area.top + 2}, POINT{mid_x, area.bottom - 3},
+                        POINT{area.left + 2, mid_y}, POINT{area.right - 3, mid_y}})
+    colours.push_back(ScreenPixel(p.x, p.y));
   return colours;
 }
 
@@ -135,20 +95,6 @@ void ExpectOwnTunnel(const RECT& area, Tint own, const char* name) {
     EXPECT_TRUE(ShowsOnly(area, own)) << name << ", look " << look;
 }
 
-// The folder's files of the snapshot's name, whatever follows it.
-std::vector<std::wstring> PicturesLeft() {
-  const std::wstring snapshot = SnapshotPath();
-  const std::wstring pattern = snapshot.substr(0, snapshot.size() - 4) + L"*";
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do names.push_back(found.cFileName);
-  while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
-
 void EndAll() {
   KillProcessesNamed(L"Mirokan.data");
   KillProcessesNamed(L"Mirokan.scr");
@@ -156,16 +102,19 @@ void EndAll() {
 }
 
 TEST(Monitors, EachFliesThroughItsOwnDesktopUntilAMoveOnTheSecondEndsBothPrograms) {
-  const Monitors monitors = ReadMonitors();
-  if (monitors.rects.size() < 2) {
+  const std::vector<RECT> monitors = MonitorRects();
+  if (monitors.size() < 2) {
     // Under Wine the harness provides the second monitor: its absence is a fault there.
     ASSERT_FALSE(RunningUnderWine()) << "the harness gave Wine one monitor";
     GTEST_SKIP() << "needs two monitors";
   }
-  const RECT& primary = monitors.rects[0];
-  const RECT& second = monitors.rects[1];
+  const RECT& primary = monitors[0];
+  const RECT& second = monitors[1];
   EndAll();
-  const Desktop desktop;
+  const win32::UniqueBrush warm = Tiles(RGB(230, 60, 40), RGB(250, 170, 30));
+  const win32::UniqueBrush cold = Tiles(RGB(40, 70, 230), RGB(30, 190, 210));
+  const TestWindow warm_desktop = Desktop(primary, warm.Get());
+  const TestWindow cold_desktop = Desktop(second, cold.Get());
   ASSERT_TRUE(WaitUntil([&] {
     Pump();
     return ShowsOnly(primary, Tint::kWarm) && ShowsOnly(second, Tint::kCold);
@@ -175,18 +124,16 @@ TEST(Monitors, EachFliesThroughItsOwnDesktopUntilAMoveOnTheSecondEndsBothProgram
 
   Process saver = Process::Start(InFolder(L"Mirokan.scr"), L"/s");
   ASSERT_TRUE(saver.Started());
-  const HWND tunnel = WaitForWindow(0, L"OpenGL", L"Tunnel_Velkan", kStartDeadline);
+  Process renderer = TunnelProcess();
+  const HWND tunnel = TunnelWindow(renderer.Id());
   ASSERT_NE(tunnel, nullptr);
-  DWORD renderer_id = 0;
-  GetWindowThreadProcessId(tunnel, &renderer_id);
-  Process renderer = Process::Attach(renderer_id);
   ExpectOwnTunnel(second, Tint::kCold, "second monitor");
   ExpectOwnTunnel(primary, Tint::kWarm, "primary");
   EXPECT_EQ(ProcessesNamed(L"Mirokan.data").size(), 1u);
 
   // A click on the second monitor leaves the keys with the tunnel; a display change lays
   // the same tunnels out again.
-  ClickAt(tunnel, {start.x - monitors.all.left, start.y - monitors.all.top});
+  ClickAt(tunnel, {start.x - VirtualScreen().left, start.y - VirtualScreen().top});
   PostMessageW(tunnel, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 800));
   ExpectOwnTunnel(second, Tint::kCold, "second monitor after a click and a display change");
   EXPECT_EQ(GetForegroundWindow(), tunnel) << "the click took the focus";
@@ -198,13 +145,15 @@ TEST(Monitors, EachFliesThroughItsOwnDesktopUntilAMoveOnTheSecondEndsBothProgram
   EXPECT_EQ(code, 0u);
   EXPECT_TRUE(renderer.WaitExit(20s, &code)) << "the renderer did not end";
   EXPECT_EQ(code, 0u);
-  EXPECT_EQ(PicturesLeft(), std::vector<std::wstring>{});
+  const std::wstring snapshot = SnapshotPath();
+  EXPECT_EQ(FilesIn(snapshot.substr(0, snapshot.rfind(L'\\')), L"Zarvo*"),
+            std::vector<std::wstring>{})
+      << "a picture, whole or half-written, is left behind";
   EndAll();
 }
 
 // The work area stands for a task bar 40 pixels high; the window must not follow it.
 TEST(Monitors, TheTunnelWindowCoversTheMonitorsWholeWhateverTheWorkArea) {
-  const Monitors monitors = ReadMonitors();
   RECT work{};
   ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
   RECT shrunk = work;
@@ -217,14 +166,15 @@ TEST(Monitors, TheTunnelWindowCoversTheMonitorsWholeWhateverTheWorkArea) {
   EndAll();
   ASSERT_TRUE(WriteFileBytes(SnapshotPath(), test::MakeBitmapFile({.width = 256, .height = 256})));
   Process renderer = Process::Start(InFolder(L"Mirokan.data"));
-  const HWND tunnel = WaitForWindow(renderer.Id(), L"OpenGL", L"Tunnel_Velkan", kStartDeadline);
+  const HWND tunnel = TunnelWindow(renderer.Id());
   ASSERT_NE(tunnel, nullptr);
   // Laid out and raised above any task bar once its textures exist.
   EXPECT_TRUE(
       WaitUntil([&] { return (GetWindowLongW(tunnel, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
   RECT rect{};
   GetWindowRect(tunnel, &rect);
-  EXPECT_TRUE(EqualRect(&rect, &monitors.all))
+  const RECT all = VirtualScreen();
+  EXPECT_TRUE(EqualRect(&rect, &all))
       << rect.left << "," << rect.top << "-" << rect.right << "," << rect.bottom;
   renderer.Kill();
   EndAll();

@@ -7,7 +7,7 @@ testing::AssertionResult MessageBoxShown(DWORD pid, const std::wstring& caption,
                                          std::chrono::milliseconds deadline) {
   const MessageBoxInfo box = WaitForMessageBox(pid, deadline);
   if (!box.window) return testing::AssertionFailure() << "no message " << win32::WideToUtf8(text);
-  DismissMessageBox(box.window);
+  PostMessageW(box.window, WM_COMMAND, IDOK, 0);
   if (!WaitUntil([&] { return !IsWindow(box.window); })) {
     return testing::AssertionFailure() << "the message box stays";
   }

@@ -257,14 +257,6 @@ MessageBoxInfo WaitForMessageBox(DWORD pid, std::chrono::milliseconds deadline) 
   return info;
 }
 
-void DismissMessageBox(HWND box) {
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
-bool MessageBoxOpen(DWORD pid) {
-  return !TopWindows(pid, L"#32770", nullptr, true).empty();
-}
-
 bool Pump() {
   bool quit = false;
   for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {

@@ -109,8 +109,6 @@ struct MessageBoxInfo {
 };
 MessageBoxInfo WaitForMessageBox(DWORD pid,
                                  std::chrono::milliseconds deadline = std::chrono::seconds(20));
-void DismissMessageBox(HWND box);
-bool MessageBoxOpen(DWORD pid);
 
 // Dispatches what is queued for this thread's windows; true when WM_QUIT was among it.
 bool Pump();
