@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "common/snapshot_path.h"
-#include "e2e_support.h"
+#include "tools/win32_process.h"
 #include "common/win32_handles.h"
 #include "renderer/bitmap_reader.h"
 #include "renderer/texture_upload.h"
@@ -49,8 +49,12 @@ double Median(std::vector<double> values) {
   return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
-int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
-int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+int ScreenWidth() {
+  return GetSystemMetrics(SM_CXSCREEN);
+}
+int ScreenHeight() {
+  return GetSystemMetrics(SM_CYSCREEN);
+}
 
 // ---- The desktop the saver photographs ----------------------------------------------------
 
@@ -89,8 +93,8 @@ HWND ShowDesktop() {
   window_class.hInstance = GetModuleHandleW(nullptr);
   window_class.lpszClassName = L"MirokanBenchDesktop";
   RegisterClassW(&window_class);
-  const HWND window = CreateWindowExW(0, window_class.lpszClassName, L"bench desktop", WS_POPUP,
-                                      0, 0, ScreenWidth(), ScreenHeight(), nullptr, nullptr,
+  const HWND window = CreateWindowExW(0, window_class.lpszClassName, L"bench desktop", WS_POPUP, 0,
+                                      0, ScreenWidth(), ScreenHeight(), nullptr, nullptr,
                                       window_class.hInstance, nullptr);
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
@@ -107,9 +111,7 @@ void PumpMessages() {
 // One screen row through the middle, read into a small DIB in one copy.
 class ScreenRow {
  public:
-  ScreenRow() {
-    row_.Resize(ScreenWidth(), 1);
-  }
+  ScreenRow() { row_.Resize(ScreenWidth(), 1); }
   // The tunnel's first frame: most of the row is neither the desktop nor dark (a window
   // that has not drawn yet shows black).
   bool ShowsTunnel() {
@@ -125,9 +127,9 @@ class ScreenRow {
       const int x = (2 * i + 1) * row_.Width() / (2 * kSamples);
       const std::uint8_t* p = row_.Row(0) + static_cast<std::size_t>(x) * 3;
       const COLORREF desk = DesktopColour(x, y, row_.Width(), ScreenHeight());
-      const int difference = std::max({std::abs(p[0] - GetBValue(desk)),
-                                       std::abs(p[1] - GetGValue(desk)),
-                                       std::abs(p[2] - GetRValue(desk))});
+      const int difference =
+          std::max({std::abs(p[0] - GetBValue(desk)), std::abs(p[1] - GetGValue(desk)),
+                    std::abs(p[2] - GetRValue(desk))});
       if (difference > 24) ++changed;
       if (p[0] + p[1] + p[2] > 60) ++lit;
     }
@@ -140,9 +142,11 @@ class ScreenRow {
 
 // ---- Processes --------------------------------------------------------------------------------
 
-using mirokan::e2e::Process;
+using mirokan::tools::Process;
 
-HWND RendererWindow() { return FindWindowW(L"OpenGL", L"Tunnel_Velkan"); }
+HWND RendererWindow() {
+  return FindWindowW(L"OpenGL", L"Tunnel_Velkan");
+}
 
 // ---- The whole road, from outside -------------------------------------------------------------
 
@@ -164,7 +168,8 @@ RoadTimes RunSaverOnce(const std::wstring& folder) {
   Process saver = Process::Start(folder + L"\\Mirokan.scr", L"/s", folder);
   while (MsSince(start) < 30000) {
     const double now = MsSince(start);
-    if (times.snapshot_ready < 0 && GetFileAttributesW(snapshot.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (times.snapshot_ready < 0 &&
+        GetFileAttributesW(snapshot.c_str()) != INVALID_FILE_ATTRIBUTES) {
       times.snapshot_ready = now;
     }
     if (times.window_shown < 0) {
@@ -219,8 +224,8 @@ double TimeTexture(const std::function<void()>& fill) {
 class GlWindow {
  public:
   GlWindow() {
-    window_ = CreateWindowExW(0, L"STATIC", L"bench gl", WS_POPUP, 0, 0, 64, 64, nullptr,
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    window_ = CreateWindowExW(0, L"STATIC", L"bench gl", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
     dc_ = GetDC(window_);
     const PIXELFORMATDESCRIPTOR format = mirokan::win32::TunnelPixelFormat();
     SetPixelFormat(dc_, ChoosePixelFormat(dc_, &format), &format);
@@ -327,11 +332,10 @@ std::vector<Step> RunSteps(const std::wstring& folder, int runs, const std::wstr
         const mirokan::bench::TextureWay& texture_way = mirokan::bench::kTextureWays[way];
         std::vector<mirokan::TextureLevel> prepared;
         steps[5 + 2 * way].step.push_back(Time([&] { prepared = texture_way.prepare(view); }));
-        steps[6 + 2 * way].step.push_back(
-            TimeTexture([&] { texture_way.upload(view, prepared); }));
+        steps[6 + 2 * way].step.push_back(TimeTexture([&] { texture_way.upload(view, prepared); }));
       }
       steps[4].step.push_back(steps[6 + 2 * 2].step.back());  // own levels
-      steps[4].floor.push_back(steps[6].step.back());          // GLU from the picture
+      steps[4].floor.push_back(steps[6].step.back());         // GLU from the picture
     }
   }
   DeleteFileW(snapshot.c_str());

@@ -82,7 +82,8 @@ SnapshotPicture ReadAndBuildLevels(const std::wstring& path) {
                        read.pixels->data() + PartOffset(read.width, read.height, part)};
     // The driver's largest size is not known without a context: the upload leaves out the
     // levels it cannot take.
-    picture.parts.push_back({part, BuildTextureLevels(view, static_cast<std::int32_t>(kMaxBitmapSide))});
+    picture.parts.push_back(
+        {part, BuildTextureLevels(view, static_cast<std::int32_t>(kMaxBitmapSide))});
   }
   std::vector<std::uint8_t>().swap(*read.pixels);
   return picture;

@@ -19,7 +19,7 @@
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
 #include "common/win32_text.h"
-#include "e2e_support.h"
+#include "tools/win32_process.h"
 #include "saver/host/saver_state.h"
 #include "saver/host/win32_session_form.h"
 #include "saver/settings/win32_settings_dialog.h"
@@ -193,8 +193,8 @@ class Sampler {
 // The one renderer process the session started, opened for sampling.
 HANDLE WaitForRenderer() {
   DWORD id = 0;
-  e2e::WaitUntil([&] {
-    const std::vector<DWORD> ids = e2e::ProcessesNamed(L"Mirokan.data");
+  tools::WaitUntil([&] {
+    const std::vector<DWORD> ids = tools::ProcessesNamed(L"Mirokan.data");
     id = ids.empty() ? 0 : ids.front();
     return id != 0;
   });

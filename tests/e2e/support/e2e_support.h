@@ -12,48 +12,19 @@
 #include <thread>
 #include <vector>
 
+#include "tools/win32_process.h"
+
 namespace mirokan::e2e {
 
 using namespace std::chrono_literals;
+using tools::KillProcessesNamed;
+using tools::Process;
+using tools::ProcessesNamed;
+using tools::WaitUntil;
 
 // The folder of the running test program (with copies of Mirokan.scr and Mirokan.data).
 std::wstring TestFolder();
 std::wstring InFolder(const std::wstring& name);
-
-// Polls every `poll` (0: as fast as it can, to win a race); true when `condition` held
-// before `deadline`.
-bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds deadline = std::chrono::seconds(20),
-               std::chrono::milliseconds poll = std::chrono::milliseconds(20));
-
-// A child process; the destructor kills it (and waits) if it still runs, so no test leaves
-// a program of ours behind.
-class Process {
- public:
-  // In `folder`, TestFolder() when empty.
-  static Process Start(const std::wstring& program, const std::wstring& arguments = L"",
-                       const std::wstring& folder = L"");
-  // A process this test did not start (the renderer a session started), by its id.
-  static Process Attach(DWORD id);
-  Process() = default;
-  Process(Process&& other) noexcept;
-  Process& operator=(Process&& other) noexcept;
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-  ~Process();
-
-  bool Started() const { return process_ != nullptr; }
-  DWORD Id() const { return id_; }
-  bool Running() const;
-  bool WaitExit(std::chrono::milliseconds deadline, DWORD* exit_code = nullptr);
-  // The exit code once it ended within `deadline`; STILL_ACTIVE (259) if it runs on.
-  DWORD ExitCode(std::chrono::milliseconds deadline = std::chrono::seconds(20));
-  void Kill();
-
- private:
-  HANDLE process_ = nullptr;
-  DWORD id_ = 0;
-};
 
 // With Wine's debug `channels` (e.g. L"+mci") on.
 Process StartTraced(const std::wstring& program, const std::wstring& arguments,
@@ -88,10 +59,6 @@ class TemporaryFolderSet {
  private:
   std::optional<std::wstring> saved_[2];
 };
-
-// Ids of the processes whose executable file name is `name`; KillProcessesNamed ends them.
-std::vector<DWORD> ProcessesNamed(const wchar_t* name);
-void KillProcessesNamed(const wchar_t* name);
 
 // Top-level windows of process `pid` (any when 0); a null class or caption matches anything.
 std::vector<HWND> TopWindows(DWORD pid, const wchar_t* class_name, const wchar_t* caption,
