@@ -38,10 +38,8 @@ void SessionForm::Form_Load() {
              SRCCOPY);
     }
   }
-  // Nothing older may be left for the renderer to find: a killed session's picture goes,
-  // read-only or not. The temporary folder may name a folder that is gone; the programs' own
-  // folder is the place of last resort.
-  RemoveSnapshots();
+  // Main has removed any older picture already. The temporary folder may name a folder that
+  // is gone; the programs' own folder is the place of last resort.
   for (const std::wstring& place : SnapshotPlaces()) {
     if (Image().SaveAsBitmap(place)) break;
   }
