@@ -43,7 +43,7 @@ struct PartTexture {
 struct Renderer {
   HINSTANCE instance = nullptr;
   HWND window = nullptr;
-  std::future<void> gl_driver;  // loading while the window is made
+  std::future<int> pixel_format;  // chosen while the window is made
   std::optional<WindowDc> dc;
   UniqueGlContext context;
   bool context_current = false;
@@ -137,18 +137,33 @@ bool Fail() {
 // The OpenGL driver loads and lists its pixel formats at the process's first pixel-format
 // call, which took longer than anything else before the window shows. Asked from the start,
 // on a thread of its own and with the screen's device context, the driver loads while the
-// window is being made; the window's own call waits for it and finds the driver ready.
-std::future<void> WarmUpGlDriver() {
+// window is being made and shown. Pixel formats are numbered per display device, so the
+// screen's answer serves the window too (0 when the thread found none).
+std::future<int> ChoosePixelFormatEarly() {
   try {
     return std::async(std::launch::async, [] {
       const HDC screen = GetDC(nullptr);
       const PIXELFORMATDESCRIPTOR format = TunnelPixelFormat();
-      if (screen) ChoosePixelFormat(screen, &format);
+      const int chosen = screen ? ChoosePixelFormat(screen, &format) : 0;
       ReleaseDC(nullptr, screen);
+      return chosen;
     });
   } catch (const std::system_error&) {
-    return {};  // no thread to spare: the window's call loads the driver
+    return {};  // no thread to spare: the window's own call loads the driver
   }
+}
+
+// The early choice, where it is one the window can take: drawn to a window, OpenGL, double
+// buffered, RGBA. Else the window's own device context chooses.
+int WindowPixelFormat(std::future<int>& early, HDC dc, const PIXELFORMATDESCRIPTOR& format) {
+  const int chosen = early.valid() ? early.get() : 0;
+  PIXELFORMATDESCRIPTOR described{};
+  if (chosen > 0 && DescribePixelFormat(dc, chosen, sizeof(described), &described) != 0 &&
+      (described.dwFlags & format.dwFlags) == format.dwFlags &&
+      described.iPixelType == format.iPixelType) {
+    return chosen;
+  }
+  return ChoosePixelFormat(dc, &format);
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
@@ -219,9 +234,13 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   if (!*renderer.dc) return Fail();
   const HDC dc = renderer.dc->Get();
 
+  // Shown while the driver loads: the window's first frame then waits for the driver alone.
+  ShowWindow(renderer.window, SW_SHOW);
+  SetForegroundWindow(renderer.window);
+  SetFocus(renderer.window);
+
   const PIXELFORMATDESCRIPTOR format = TunnelPixelFormat();
-  if (renderer.gl_driver.valid()) renderer.gl_driver.wait();
-  const int format_index = ChoosePixelFormat(dc, &format);
+  const int format_index = WindowPixelFormat(renderer.pixel_format, dc, format);
   if (format_index == 0) return Fail();
   if (!SetPixelFormat(dc, format_index, &format)) return Fail();
 
@@ -232,10 +251,11 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   RequestSwapInterval();
 
   SetTimer(renderer.window, kTitleTimer, kTitlePeriodMs, nullptr);
-  ShowWindow(renderer.window, SW_SHOW);
-  SetForegroundWindow(renderer.window);
-  SetFocus(renderer.window);
   TunnelScene::ResizeScene(renderer.WindowWidth, renderer.WindowHeight);
+  // A first clear, left to the driver's own threads while the textures go up, brings the
+  // window's buffers into memory before the first frame needs them.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glFlush();
   // The walls' textures are one per monitor and belong to the window, not the scene.
   renderer.scene.SetupScene([&](GLuint&) { return LoadTunnelTextures(snapshot, renderer); });
   LayOutTunnels(renderer);
@@ -263,7 +283,7 @@ void CloseRenderWindow() {
 }
 
 void RunRenderer() {
-  State().gl_driver = WarmUpGlDriver();
+  State().pixel_format = ChoosePixelFormatEarly();
   SnapshotRead snapshot(SnapshotPath());
   if (!OpenRenderWindow(snapshot)) return;
   Renderer& renderer = State();

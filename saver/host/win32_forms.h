@@ -42,6 +42,8 @@ class BackingImage {
   // Writes the image as an uncompressed bottom-up 24-bit bitmap file, replacing one.
   bool SaveAsBitmap(const std::wstring& path) const;
   void Fill(COLORREF colour);
+  // The whole image from `screen`, its top-left corner from (left, top) there.
+  void CopyFromScreen(HDC screen, int left, int top) const;
 
  private:
   UniqueMemoryDc dc_;

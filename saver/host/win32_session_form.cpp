@@ -34,8 +34,7 @@ void SessionForm::Form_Load() {
     // The DC of no window is the one documented for the entire screen, every monitor in it.
     WindowDc screen_dc(nullptr);
     if (screen_dc && Image().Dc()) {
-      BitBlt(Image().Dc(), 0, 0, Image().Width(), Image().Height(), screen_dc.Get(), left, top,
-             SRCCOPY);
+      Image().CopyFromScreen(screen_dc.Get(), left, top);
     }
   }
   // Main has removed any older picture already. The temporary folder may name a folder that

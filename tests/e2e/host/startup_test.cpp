@@ -63,13 +63,20 @@ TEST(Startup, MissingRendererIsReportedBeforeTheDialog) {
 }
 
 TEST(Startup, RunPhotographsTheScreenStartsTheRendererAndHidesTheCursorOnlyForSlashS) {
-  // A white block on the black screen, so that the snapshot's top, bottom and sides differ.
-  TestWindow block(L"White block", WS_POPUP | WS_VISIBLE, {0, 0}, {200, 100},
-                   static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), WS_EX_TOPMOST);
+  // White blocks at the top left and the bottom right of the black screen, so that the
+  // snapshot's top, bottom and sides differ, down to its last row.
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  TestWindow block(L"White block", WS_POPUP | WS_VISIBLE, {0, 0}, {200, 100}, white,
+                   WS_EX_TOPMOST);
+  TestWindow corner(L"White corner", WS_POPUP | WS_VISIBLE, {width - 200, height - 100},
+                    {200, 100}, white, WS_EX_TOPMOST);
   for (const bool hidden : {true, false}) {
     // Painted again once the last renderer has gone.
-    ASSERT_TRUE(PumpUntil([] { return ScreenPixel(150, 60) == RGB(255, 255, 255); }));
+    ASSERT_TRUE(PumpUntil([&] {
+      return ScreenPixel(150, 60) == RGB(255, 255, 255) &&
+             ScreenPixel(width - 1, height - 1) == RGB(255, 255, 255);
+    }));
     MoveCursorTo(300, 300);
     // Wine's GDI trace names every object deleted while still selected into a DC, which
     // Windows refuses and so leaks.
@@ -87,6 +94,7 @@ TEST(Startup, RunPhotographsTheScreenStartsTheRendererAndHidesTheCursorOnlyForSl
     EXPECT_EQ(snapshot.At(150, 60), RGB(255, 255, 255));
     EXPECT_EQ(snapshot.At(150, height - 60), RGB(0, 0, 0));
     EXPECT_EQ(snapshot.At(width - 150, 60), RGB(0, 0, 0));
+    EXPECT_EQ(snapshot.At(width - 1, height - 1), RGB(255, 255, 255));
     EXPECT_EQ(CursorCountOf(session) < 0, hidden);
 
     // Far along one axis only keeps it running (the boundary is CursorFarFromStart's).
