@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "renderer/bitmap_reader.h"
 #include "renderer/gl_api.h"
 
 namespace mirokan {
@@ -39,8 +40,7 @@ void UploadTextureLevels(std::span<const TextureLevel> levels) {
 }
 
 void UploadTextureLevels(std::int32_t width, std::int32_t height, const std::uint8_t* rgb_rows) {
-  const RgbView picture{
-      {width, height}, (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4, rgb_rows};
+  const RgbView picture{{width, height}, static_cast<std::size_t>(PaddedRowLength(width)), rgb_rows};
   UploadTextureLevels(BuildTextureLevels(picture, MaxTextureSide()));
 }
 

@@ -215,10 +215,9 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   window_class.lpszClassName = kClassName;
   if (RegisterClassW(&window_class) == 0) return false;
 
-  // Each monitor's whole rectangle, not its work area: a window short of the monitor leaves
-  // the task bar drawn over it.
-  // Where the tunnels go; which pictures line them is known once the snapshot is read, with
-  // the monitors as they stood then.
+  // Over each monitor's whole rectangle, not its work area: a window short of the monitor
+  // leaves the task bar drawn over it. Which pictures line the tunnels is known once the
+  // snapshot is read, with the monitors as they stood then.
   const std::vector<Tunnel> tunnels = PlaceTunnels(ReadMonitorLayout(), {}, 0, 0);
   const ScreenRect box = BoundingRect(tunnels);
   renderer.WindowWidth = box.Width();

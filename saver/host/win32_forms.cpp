@@ -57,12 +57,12 @@ bool BackingImage::Resize(int width, int height) {
   bits_ = static_cast<std::uint8_t*>(bits);
   width_ = width;
   height_ = height;
-  // The session's picture is as large as the desktop and filled at once.
+  // An image is filled whole as soon as it is made; the session's is as large as the desktop.
   BringInPages(bits_, Stride() * static_cast<std::size_t>(height_));
   return true;
 }
 
-void BackingImage::CopyFromScreen(HDC screen, int left, int top) const {
+void BackingImage::CopyFromScreen(HDC screen, int left, int top) {
   // Under Wine a copy from the screen of more than about half a megabyte went to the X
   // server as one request and came back five to six times slower at every screen size tried
   // (a whole 4K screen 350 ms, the same screen in bands of 256 KB 60 ms).

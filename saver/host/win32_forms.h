@@ -43,7 +43,7 @@ class BackingImage {
   bool SaveAsBitmap(const std::wstring& path) const;
   void Fill(COLORREF colour);
   // The whole image from `screen`, its top-left corner from (left, top) there.
-  void CopyFromScreen(HDC screen, int left, int top) const;
+  void CopyFromScreen(HDC screen, int left, int top);
 
  private:
   UniqueMemoryDc dc_;
