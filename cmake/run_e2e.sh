@@ -17,7 +17,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$run"
 mkdir -p "$run"
 cp "$exe" "$run/"
-for program in Mirokan.scr Mirokan.data; do
+for program in Mirokan.scr Mirokan.data MirokanWatch.exe; do
   [ -f "$bin/$program" ] && cp "$bin/$program" "$run/"
 done
 for file in ${files[@]+"${files[@]}"}; do

@@ -5,7 +5,7 @@
 file(REMOVE_RECURSE "${RUN_DIR}")
 file(MAKE_DIRECTORY "${RUN_DIR}")
 file(COPY "${TEST_EXE}" DESTINATION "${RUN_DIR}")
-foreach(program Mirokan.scr Mirokan.data)
+foreach(program Mirokan.scr Mirokan.data MirokanWatch.exe)
   if(EXISTS "${BIN_DIR}/${program}")
     file(COPY "${BIN_DIR}/${program}" DESTINATION "${RUN_DIR}")
   endif()

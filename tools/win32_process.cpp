@@ -20,11 +20,13 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 }
 
 Process Process::Start(const std::wstring& program, const std::wstring& arguments,
-                       const std::wstring& folder) {
+                       const std::wstring& folder, const wchar_t* desktop) {
   std::wstring command_line = L"\"" + program + L"\"";
   if (!arguments.empty()) command_line += L" " + arguments;
+  std::wstring desktop_name = desktop ? desktop : L"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  if (desktop) startup.lpDesktop = desktop_name.data();
   PROCESS_INFORMATION info{};
   const std::wstring dir = folder.empty() ? win32::ProgramFolder() : folder;
   Process process;

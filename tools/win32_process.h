@@ -21,9 +21,10 @@ bool WaitUntil(const std::function<bool()>& condition,
 // a program of ours behind.
 class Process {
  public:
-  // In `folder`, this program's own folder when empty.
+  // In `folder`, this program's own folder when empty; on `desktop` (a desktop's name, as
+  // the system starts a saver on its own), this program's when null.
   static Process Start(const std::wstring& program, const std::wstring& arguments = L"",
-                       const std::wstring& folder = L"");
+                       const std::wstring& folder = L"", const wchar_t* desktop = nullptr);
   // A process this program did not start (the renderer a session started), by its id.
   static Process Attach(DWORD id);
   Process() = default;

@@ -53,6 +53,12 @@ bool FileExists(FileProbe& probe, std::string_view path) {
   return probe.CanOpenForReading(path);
 }
 
+bool ReadShowDesktopWhenLocked(ProfileStore& store, std::string_view program_folder) {
+  const std::optional<double> number = ParseNumber(ReadIniValue(
+      store, kSettingsSection, kKeyShowDesktopWhenLocked, SettingsFilePath(program_folder)));
+  return number && *number != 0;
+}
+
 void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,
                   std::string_view program_folder) {
   if (const auto kind = KindOrRepeat(
@@ -68,6 +74,7 @@ void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,
   if (!file.empty() && !FileExists(probe, file)) file.clear();
   settings.BGMFile = std::move(file);
   if (settings.BGMFile.empty() && settings.BGMKind == kBgmFile) settings.BGMKind = kBgmNone;
+  settings.ShowDesktopWhenLocked = ReadShowDesktopWhenLocked(store, program_folder);
 }
 
 bool SaveSettings(const Settings& settings, ProfileStore& store, std::string_view program_folder) {

@@ -12,6 +12,9 @@ struct Settings {
   std::int16_t BGMKind = 0;    // 0 none, 1 audio CD, 2 music file; other values play nothing
   std::int16_t BGMRepeat = 0;  // CD track to repeat, 0 for the whole disc
   std::string BGMFile;         // UTF-8 path of the MP3 or WAV file
+  // Where the saver locks the machine on resume, the tunnel shows the wallpaper unless the
+  // user asked for the desktop anyway (it would show their open windows to a passer-by).
+  bool ShowDesktopWhenLocked = false;
   bool operator==(const Settings&) const = default;
 };
 
@@ -24,6 +27,8 @@ inline constexpr char kSettingsSection[] = "Section";
 inline constexpr char kKeyBgmKind[] = "BGM区分";
 inline constexpr char kKeyBgmRepeat[] = "BGMﾘﾋﾟｰﾄ";
 inline constexpr char kKeyBgmFile[] = "BGMﾌｧｲﾙ";
+// Not written by the dialog: a file without it means the wallpaper.
+inline constexpr char kKeyShowDesktopWhenLocked[] = "ShowDesktopWhenLocked";
 
 // A value read back is at most this many bytes of the ANSI code page (whole characters).
 inline constexpr std::size_t kProfileValueLimit = 255;
@@ -63,7 +68,10 @@ bool WriteIniValue(ProfileStore& store, std::string_view section, std::string_vi
 // True when the file can be opened for reading; one trailing backslash is ignored.
 bool FileExists(FileProbe& probe, std::string_view path);
 
-// Reads the three values into `settings`. A value that is not a number, or whose integer
+// "ShowDesktopWhenLocked": a number other than 0 asks for the desktop.
+bool ReadShowDesktopWhenLocked(ProfileStore& store, std::string_view program_folder);
+
+// Reads the four values into `settings`. A value that is not a number, or whose integer
 // part does not fit 16 bits, leaves its field as it was; a file choice that cannot be opened
 // is dropped, and the file kind then falls back to none.
 void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/win32_desktop_picture.h"
 #include "common/win32_file.h"
 #include "common/win32_handler_scope.h"
 #include "common/win32_memory.h"
@@ -63,14 +64,7 @@ bool BackingImage::Resize(int width, int height) {
 }
 
 void BackingImage::CopyFromScreen(HDC screen, int left, int top) {
-  // Under Wine a copy from the screen of more than about half a megabyte went to the X
-  // server as one request and came back five to six times slower at every screen size tried
-  // (a whole 4K screen 350 ms, the same screen in bands of 256 KB 60 ms).
-  constexpr int kBandBytes = 256 * 1024;
-  const int band = std::max(1, kBandBytes / std::max(1, width_ * 4));
-  for (int y = 0; y < height_; y += band) {
-    BitBlt(dc_.Get(), 0, y, width_, std::min(band, height_ - y), screen, left, top + y, SRCCOPY);
-  }
+  CopyScreenInBands(dc_.Get(), width_, height_, screen, left, top);
 }
 
 void BackingImage::Fill(COLORREF colour) {

@@ -1,14 +1,20 @@
-// The session form: loaded, never shown. It photographs the desktop of every monitor into
-// its persistent image, leaves it as the snapshot file for the renderer, starts the
-// renderer, records where the cursor stood and watches it every 50 ms; its end gives the
-// cursor back, deletes the snapshot and ends the program.
+// The session form: loaded, never shown. It puts the user's desktop, every monitor, into its
+// persistent image (from the screen, the watcher's picture or the wallpaper), leaves it as
+// the snapshot file for the renderer, starts the renderer, records where the cursor stood and
+// watches it every 50 ms; its end gives the cursor back, deletes the snapshot and ends the
+// program.
 #include "saver/host/win32_session_form.h"
+
+#include <cstring>
 
 #include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
+#include "common/win32_desktop_picture.h"
 #include "common/win32_handles.h"
+#include "common/win32_screen_saver.h"
 #include "saver/host/win32_application.h"
 #include "saver/host/win32_startup.h"
+#include "saver/host/win32_wallpaper.h"
 
 namespace mirokan::win32 {
 
@@ -24,19 +30,12 @@ SessionForm::SessionForm(SaverState& state)
 void SessionForm::Form_Load() {
   // The whole desktop, every monitor in one picture, which the renderer cuts into one part
   // per monitor. On a single monitor that is the screen, from the origin.
-  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  SetClientSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  const ScreenRect screen = VirtualScreen();
+  SetClientSize(screen.width, screen.height);
 
   // Each step may fail on its own; the next still runs (a blank picture, no snapshot, no
   // renderer), and the renderer reports a missing snapshot itself.
-  {
-    // The DC of no window is the one documented for the entire screen, every monitor in it.
-    WindowDc screen_dc(nullptr);
-    if (screen_dc && Image().Dc()) {
-      Image().CopyFromScreen(screen_dc.Get(), left, top);
-    }
-  }
+  if (Image().Dc()) PaintDesktop(screen);
   // Main has removed any older picture already. The temporary folder may name a folder that
   // is gone; the programs' own folder is the place of last resort.
   for (const std::wstring& place : SnapshotPlaces()) {
@@ -52,6 +51,44 @@ void SessionForm::Form_Load() {
   } else {
     state_.CursorStartX = 0;
     state_.CursorStartY = 0;
+  }
+}
+
+void SessionForm::PaintDesktop(const ScreenRect& screen) {
+  // The system starts the saver after the idle timeout on a desktop of its own, whose screen
+  // shows none of the user's windows: the watcher photographed them just before.
+  const DesktopPictureView picture;
+  const bool fresh = picture.IsFresh(LastInputTick(), screen) && Image().Width() == screen.width &&
+                     Image().Height() == screen.height;
+  std::wstring users_desktop = L"Default";
+  if (fresh) {
+    const auto* name = reinterpret_cast<const wchar_t*>(picture.Header().desktop);
+    users_desktop.assign(name, wcsnlen(name, std::size(picture.Header().desktop)));
+  }
+  const std::wstring here = ThreadDesktopName();
+  const DesktopSourceFacts facts{
+      .session = here.empty() || here == users_desktop ? DesktopPlace::kUsersDesktop
+                                                       : DesktopPlace::kOtherDesktop,
+      .fresh_picture = fresh,
+      .locks = ScreenSaverLocks() ? SaverLocks::kYes : SaverLocks::kNo,
+      .locked_shows =
+          state_.settings.ShowDesktopWhenLocked ? LockedShows::kDesktop : LockedShows::kWallpaper};
+  switch (ChooseDesktopSource(facts)) {
+    case DesktopSource::kScreen: {
+      // The DC of no window is the one documented for the entire screen, every monitor in it.
+      WindowDc screen_dc(nullptr);
+      if (screen_dc) Image().CopyFromScreen(screen_dc.Get(), screen.left, screen.top);
+      break;
+    }
+    case DesktopSource::kWatcherPicture:
+      // The same rows, in the same order and padding, as the image's own; its bottom row is
+      // the first in memory.
+      std::memcpy(Image().Row(screen.height - 1), picture.Rows(),
+                  Image().Stride() * static_cast<std::size_t>(screen.height));
+      break;
+    case DesktopSource::kWallpaper:
+      PaintWallpaper(Image(), screen);
+      break;
   }
 }
 

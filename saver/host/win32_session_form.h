@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "common/desktop_picture.h"
 #include "saver/host/saver_state.h"
 #include "saver/host/win32_forms.h"
 #include "saver/music/bgm_player.h"
@@ -23,6 +24,7 @@ class SessionForm final : public Form {
   void Timer1_Timer();
   void Timer2_Timer();
   void Timer3_Timer();
+  void PaintDesktop(const ScreenRect& screen);
   void StartRenderer();
   void StartMusic();
 
