@@ -32,6 +32,7 @@ SetCompressor /SOLID lzma
 ; deleted.
 !define README_NAME "Mirokan-README.txt"
 !define LICENSE_NAME "Mirokan-LICENSE.txt"
+!define WATCHER "MirokanWatch.exe"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -87,8 +88,14 @@ FunctionEnd
 
 Section
   SetOutPath "$INSTDIR"
+  ; The watcher of an earlier install keeps its file open: it stops before the files are
+  ; replaced (and starts again below).
+  ${If} ${FileExists} "$INSTDIR\${WATCHER}"
+    ExecWait '"$INSTDIR\${WATCHER}" /off'
+  ${EndIf}
   File "${STAGE}/Mirokan.scr"
   File "${STAGE}/Mirokan.data"
+  File "${STAGE}/${WATCHER}"
   File "${STAGE}/${README_NAME}"
   File "${STAGE}/${LICENSE_NAME}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -101,6 +108,9 @@ Section
   ${EndIf}
   WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$0"
   System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF_STORE_AND_ANNOUNCE})'
+  ; The watcher starts at every logon of this user, and now: it photographs the desktop just
+  ; before the system starts the saver on a desktop of its own.
+  ExecWait '"$INSTDIR\${WATCHER}" /on'
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -116,6 +126,8 @@ Section
 SectionEnd
 
 Section "Uninstall"
+  ; Stopped and no longer started at logon before its file goes.
+  ExecWait '"$INSTDIR\${WATCHER}" /off'
   ; Only our own selection is undone, as choosing "(None)" would; another saver the user
   ; picked since stays selected. The switch, the timeout and "On resume, display logon
   ; screen" stay as they are: with them the idle machine still locks.
@@ -132,6 +144,7 @@ Section "Uninstall"
 
   Delete "$INSTDIR\Mirokan.scr"
   Delete "$INSTDIR\Mirokan.data"
+  Delete "$INSTDIR\${WATCHER}"
   Delete "$INSTDIR\Mirokan.ini"
   Delete "$INSTDIR\${README_NAME}"
   Delete "$INSTDIR\${LICENSE_NAME}"

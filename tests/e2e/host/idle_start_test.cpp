@@ -106,7 +106,8 @@ struct IdleCase {
   const wchar_t* locks;  // ScreenSaverIsSecure
   const char* ini;       // Mirokan.ini, or none
   enum class Then { kNothing, kInput } then;
-  bool shows_desktop;  // the user's windows, or else the wallpaper
+  bool shows_desktop;              // the user's windows, or else the wallpaper
+  const wchar_t* saver = nullptr;  // the saver selected, when not Mirokan
 };
 
 void ExpectIdleStart(const IdleCase& c) {
@@ -117,7 +118,7 @@ void ExpectIdleStart(const IdleCase& c) {
   DesktopValues values;
   values.Set(L"ScreenSaveActive", L"1");
   values.Set(L"ScreenSaveTimeOut", std::to_wstring(kTimeoutMs / 1000));
-  values.Set(L"SCRNSAVE.EXE", InFolder(L"Mirokan.scr"));
+  values.Set(L"SCRNSAVE.EXE", c.saver ? c.saver : InFolder(L"Mirokan.scr"));
   values.Set(L"ScreenSaverIsSecure", c.locks);
   values.Set(L"Wallpaper", GreenWallpaper());
   values.Set(L"WallpaperStyle", L"10");
@@ -171,6 +172,11 @@ void ExpectIdleStart(const IdleCase& c) {
     EXPECT_TRUE(WaitUntil([&] { return ShowsOnly(monitors[i], own); }, 30s)) << "monitor " << i;
     ExpectOwnTunnel(monitors[i], own, i ? "second monitor" : "primary");
   }
+  if (wanted && c.then == IdleCase::Then::kNothing) {
+    Touch();
+    EXPECT_TRUE(WaitUntil([] { return !PictureHeld(); }, 5s))
+        << "the user is back, the picture stays";
+  }
   EndAll();
   kept.Reset();
   if (c.watcher == IdleCase::Watcher::kRunning) {
@@ -192,6 +198,8 @@ TEST(IdleStart, WithoutAFreshPictureOrWhenTheSaverLocksTheWallpaperLinesIt) {
       {"the saver locks", kRunning, L"1", nullptr, kNothing, false},
       {"the saver locks, the desktop asked for", kRunning, L"1",
        "[Section]\r\nShowDesktopWhenLocked=1\r\n", kNothing, true},
+      {"another saver selected", kRunning, L"0", nullptr, kNothing, false,
+       L"C:\\windows\\system32\\other.scr"},
   };
   for (const IdleCase& c : cases) ExpectIdleStart(c);
 }

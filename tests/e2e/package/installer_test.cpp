@@ -20,6 +20,7 @@ const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 const wchar_t kSaverValue[] = L"SCRNSAVE.EXE";
 const wchar_t kActiveValue[] = L"ScreenSaveActive";
 const wchar_t kOtherSaver[] = L"C:\\windows\\system32\\other.scr";
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::wstring kVersion = L"" MIROKAN_VERSION_TEXT;
 
 std::optional<std::wstring> ReadString(const wchar_t* key, const wchar_t* name) {
@@ -140,13 +141,15 @@ class Installer : public ::testing::Test {
 // tests'.
 TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
   Install(L"/S");
+  // Again over the first, whose watcher runs and keeps its file open.
+  Install(L"/S");
   const std::wstring folder = ProgramsFolder() + L"\\Mirokan";
   const std::wstring saver = folder + L"\\Mirokan.scr";
 
-  EXPECT_EQ(FilesIn(folder),
-            (std::vector<std::wstring>{L"Mirokan-LICENSE.txt", L"Mirokan-README.txt",
-                                       L"Mirokan.data", L"Mirokan.scr", L"Uninstall.exe"}));
-  for (const wchar_t* program : {L"Mirokan.scr", L"Mirokan.data"}) {
+  EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{
+                                 L"Mirokan-LICENSE.txt", L"Mirokan-README.txt", L"Mirokan.data",
+                                 L"Mirokan.scr", L"MirokanWatch.exe", L"Uninstall.exe"}));
+  for (const wchar_t* program : {L"Mirokan.scr", L"Mirokan.data", L"MirokanWatch.exe"}) {
     EXPECT_EQ(ReadFileBytes(folder + L"\\" + program), ReadFileBytes(InFolder(program)))
         << "the installed " << win32::WideToUtf8(program) << " is not the one built";
     EXPECT_EQ(FileVersionOf(folder + L"\\" + program), kVersion);
@@ -156,6 +159,9 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
   ASSERT_TRUE(selected);
   EXPECT_TRUE(SamePath(*selected, saver)) << win32::WideToUtf8(*selected);
   EXPECT_EQ(ReadString(kDesktopKey, kActiveValue), L"1");
+  // The watcher starts at logon, and runs now.
+  EXPECT_EQ(ReadString(kRunKey, L"Mirokan"), L"\"" + folder + L"\\MirokanWatch.exe\"");
+  EXPECT_TRUE(WaitUntil([] { return ProcessesNamed(L"MirokanWatch.exe").size() == 1; }));
 
   EXPECT_EQ(ReadString(kUninstallKey, L"DisplayName"), L"Mirokan");
   EXPECT_EQ(ReadString(kUninstallKey, L"DisplayVersion"), kVersion);
@@ -175,6 +181,8 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
   ASSERT_TRUE(WriteFileBytes(snapshot + L".partial", "B"));
   Uninstall(folder);
   EXPECT_FALSE(FileExistsAt(folder));
+  EXPECT_TRUE(ProcessesNamed(L"MirokanWatch.exe").empty()) << "the watcher runs on";
+  EXPECT_FALSE(ReadString(kRunKey, L"Mirokan")) << "the watcher still starts at logon";
   EXPECT_FALSE(FileExistsAt(snapshot));
   EXPECT_FALSE(FileExistsAt(snapshot + L".partial"));
   EXPECT_FALSE(ReadString(kUninstallKey, L"UninstallString"));

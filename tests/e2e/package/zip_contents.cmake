@@ -1,4 +1,4 @@
-# The zip holds exactly the two programs as built, the read-me and the licence, at its root.
+# The zip holds exactly the programs as built, the read-me and the licence, at its root.
 # Usage: cmake -DZIP=... -DBIN_DIR=... -DWORK_DIR=... -P zip_contents.cmake
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${ZIP} OUTPUT_VARIABLE listing
                 RESULT_VARIABLE status)
@@ -8,7 +8,7 @@ endif()
 string(STRIP "${listing}" listing)
 string(REPLACE "\n" ";" entries "${listing}")
 list(SORT entries)
-set(expected Mirokan-LICENSE.txt Mirokan-README.txt Mirokan.data Mirokan.scr)
+set(expected Mirokan-LICENSE.txt Mirokan-README.txt Mirokan.data Mirokan.scr MirokanWatch.exe)
 if(NOT entries STREQUAL expected)
   message(FATAL_ERROR "the zip holds [${entries}], expected [${expected}]")
 endif()
@@ -20,7 +20,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${ZIP} WORKING_DIRECTORY ${WO
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cannot unpack ${ZIP}")
 endif()
-foreach(program Mirokan.scr Mirokan.data)
+foreach(program Mirokan.scr Mirokan.data MirokanWatch.exe)
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK_DIR}/${program} ${BIN_DIR}/${program}
                   RESULT_VARIABLE differs)
   if(differs)
