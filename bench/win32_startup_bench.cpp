@@ -3,10 +3,14 @@
 // read back), and the same road cut into its steps, each run on its own with the programs'
 // own code and set against a floor measured in the same run.
 //
-//   startup_bench FOLDER [RUNS [BEFORE]]  FOLDER holds the Mirokan.scr and Mirokan.data to
+//   startup_bench [--idle] FOLDER [RUNS [BEFORE]]
+//                                         FOLDER holds the Mirokan.scr and Mirokan.data to
 //                                         measure; the whole road of an older build in
 //                                         BEFORE runs in turn with them, so that both meet
-//                                         the same moments of a busy machine
+//                                         the same moments of a busy machine. --idle starts
+//                                         the saver as the system does after the idle
+//                                         timeout, on the desktop "Screen-saver", with
+//                                         FOLDER's watcher holding its picture
 //   startup_bench --bare                  exits at once (the bare process start of the floor)
 //
 // Prints one CSV row a measure: build,width,height,measure,median_ms,floor,floor_ms,ratio,
@@ -18,6 +22,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -156,7 +161,11 @@ struct RoadTimes {
   double first_frame = -1;     // the tunnel is on the screen
 };
 
-RoadTimes RunSaverOnce(const std::wstring& folder) {
+// Where the saver starts: on this desktop, as by hand, or as the system starts it after the
+// idle timeout.
+enum class StartOn { kUsersDesktop, kScreenSaverDesktop };
+
+RoadTimes RunSaverOnce(const std::wstring& folder, StartOn start_on) {
   const std::wstring snapshot = mirokan::SnapshotPath();
   DeleteFileW(snapshot.c_str());
   const POINT rest{ScreenWidth() / 2, ScreenHeight() / 2};
@@ -165,7 +174,9 @@ RoadTimes RunSaverOnce(const std::wstring& folder) {
   RoadTimes times;
 
   const Clock::time_point start = Clock::now();
-  Process saver = Process::Start(folder + L"\\Mirokan.scr", L"/s", folder);
+  const bool idle = start_on == StartOn::kScreenSaverDesktop;
+  Process saver = Process::Start(folder + L"\\Mirokan.scr", L"/s", folder,
+                                 idle ? L"WinSta0\\Screen-saver" : nullptr);
   while (MsSince(start) < 30000) {
     const double now = MsSince(start);
     if (times.snapshot_ready < 0 &&
@@ -176,7 +187,8 @@ RoadTimes RunSaverOnce(const std::wstring& folder) {
       const HWND window = RendererWindow();
       if (window && IsWindowVisible(window)) times.window_shown = now;
     }
-    if (times.window_shown >= 0 && screen.ShowsTunnel()) {
+    // A window on another desktop is not found from this one.
+    if ((times.window_shown >= 0 || idle) && screen.ShowsTunnel()) {
       times.first_frame = MsSince(start);
       break;
     }
@@ -187,7 +199,7 @@ RoadTimes RunSaverOnce(const std::wstring& folder) {
   // The mouse ends both programs; then the pointer goes back for the next run.
   SetCursorPos(rest.x + 200, rest.y + 200);
   if (!saver.WaitExit(std::chrono::seconds(10))) saver.Kill();
-  for (int i = 0; i < 500 && RendererWindow(); ++i) Sleep(10);
+  for (int i = 0; i < 500 && !mirokan::tools::ProcessesNamed(L"Mirokan.data").empty(); ++i) Sleep(10);
   SetCursorPos(rest.x, rest.y);
   PumpMessages();
   return times;
@@ -369,8 +381,61 @@ struct Road {
   int missed = 0;
 };
 
+// The system's idle start: its desktop for savers, a short timeout with this build's saver
+// selected, and the watcher holding its picture of the bench's desktop. Settings come back
+// and the watcher ends with the object.
+class IdleStart {
+ public:
+  explicit IdleStart(const std::wstring& folder)
+      : desktop_(CreateDesktopW(L"Screen-saver", nullptr, nullptr, 0, GENERIC_ALL, nullptr)) {
+    Set(L"ScreenSaveActive", L"1");
+    Set(L"ScreenSaveTimeOut", L"2");
+    Set(L"SCRNSAVE.EXE", folder + L"\\Mirokan.scr");
+    watcher_ = Process::Start(folder + L"\\MirokanWatch.exe", L"", folder);
+  }
+  ~IdleStart() {
+    watcher_.Kill();
+    for (const auto& [name, old] : saved_) Write(name.c_str(), old);
+    if (desktop_) CloseDesktop(desktop_);
+  }
+  // The picture is taken once: nothing the benchmark does is input.
+  bool PictureHeld() const {
+    const mirokan::win32::UniqueKernelHandle section(
+        OpenFileMappingW(FILE_MAP_READ, FALSE, L"Local\\Mirokan.DesktopPicture"));
+    return section.Valid();
+  }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
+  static void Write(const wchar_t* name, const std::wstring& value) {
+    if (value.empty()) {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, name);
+    } else {
+      RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, REG_SZ, value.c_str(),
+                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+  }
+  void Set(const wchar_t* name, const std::wstring& value) {
+    wchar_t old[MAX_PATH] = {};
+    DWORD size = sizeof(old) - sizeof(wchar_t);
+    RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_SZ, nullptr, old, &size);
+    saved_.emplace_back(name, old);
+    Write(name, value);
+  }
+  HDESK desktop_;
+  Process watcher_;
+  std::vector<std::pair<std::wstring, std::wstring>> saved_;
+};
+
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 2 && std::wstring(argv[1]) == L"--bare") return 0;
+  const StartOn start_on = argc >= 2 && std::wstring(argv[1]) == L"--idle"
+                               ? StartOn::kScreenSaverDesktop
+                               : StartOn::kUsersDesktop;
+  if (start_on == StartOn::kScreenSaverDesktop) {
+    --argc;
+    ++argv;
+  }
   if (argc < 2) {
     std::fprintf(stderr, "usage: startup_bench FOLDER [RUNS [BEFORE]]\n");
     return 2;
@@ -387,11 +452,24 @@ int wmain(int argc, wchar_t** argv) {
     PumpMessages();
     Sleep(10);
   }
+  std::optional<IdleStart> idle;
+  if (start_on == StartOn::kScreenSaverDesktop) {
+    idle.emplace(folder);
+    const Clock::time_point since = Clock::now();
+    while (!idle->PictureHeld() && MsSince(since) < 30000) {
+      PumpMessages();
+      Sleep(20);
+    }
+    if (!idle->PictureHeld()) {
+      std::fprintf(stderr, "the watcher took no picture within 30 s\n");
+      return 1;
+    }
+  }
   // The first start also loads Wine's libraries: not counted.
-  for (const Road& road : roads) RunSaverOnce(road.folder);
+  for (const Road& road : roads) RunSaverOnce(road.folder, start_on);
   for (int run = 0; run < runs; ++run) {
     for (Road& road : roads) {
-      const RoadTimes times = RunSaverOnce(road.folder);
+      const RoadTimes times = RunSaverOnce(road.folder, start_on);
       if (times.first_frame < 0) {
         ++road.missed;
         continue;
