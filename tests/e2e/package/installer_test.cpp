@@ -141,8 +141,15 @@ class Installer : public ::testing::Test {
 // tests'.
 TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
   Install(L"/S");
-  // Again over the first, whose watcher runs and keeps its file open.
+  ASSERT_TRUE(WaitUntil([] { return ProcessesNamed(L"MirokanWatch.exe").size() == 1; }));
+  const std::vector<DWORD> first_watcher = ProcessesNamed(L"MirokanWatch.exe");
+  // Again over the first, whose watcher runs (and on Windows keeps its file open): the new
+  // watcher runs after it, not the old one.
   Install(L"/S");
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<DWORD> now = ProcessesNamed(L"MirokanWatch.exe");
+    return now.size() == 1 && now != first_watcher;
+  })) << "the earlier install's watcher runs on";
   const std::wstring folder = ProgramsFolder() + L"\\Mirokan";
   const std::wstring saver = folder + L"\\Mirokan.scr";
 
