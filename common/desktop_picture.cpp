@@ -10,12 +10,11 @@ constexpr std::int64_t kMaxSide = 1 << 16;
 }  // namespace
 
 std::optional<std::size_t> DesktopPictureBytes(const ScreenRect& screen) {
-  if (screen.width <= 0 || screen.height <= 0 || screen.width > kMaxSide ||
-      screen.height > kMaxSide) {
-    return std::nullopt;
-  }
-  const std::int64_t stride = (static_cast<std::int64_t>(screen.width) * 3 + 3) & ~std::int64_t{3};
-  return kDesktopPictureBitsOffset + static_cast<std::size_t>(stride * screen.height);
+  const std::int64_t width = std::int64_t{screen.right} - screen.left;
+  const std::int64_t height = std::int64_t{screen.bottom} - screen.top;
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return std::nullopt;
+  const std::int64_t stride = (width * 3 + 3) & ~std::int64_t{3};
+  return kDesktopPictureBitsOffset + static_cast<std::size_t>(stride * height);
 }
 
 bool DesktopPictureIsFresh(const DesktopPictureHeader& header, std::size_t section_bytes,

@@ -7,15 +7,9 @@
 #include <cstdint>
 #include <optional>
 
-namespace mirokan {
+#include "common/screen_rect.h"
 
-struct ScreenRect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  bool operator==(const ScreenRect&) const = default;
-};
+namespace mirokan {
 
 // The start of the shared section. The picture's rows follow at kDesktopPictureBitsOffset:
 // bottom-up, 3 bytes a pixel (blue, green, red), each row padded to 4 bytes, which is the

@@ -25,8 +25,9 @@ std::wstring DesktopName(HDESK desktop) {
 }  // namespace
 
 ScreenRect VirtualScreen() {
-  return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-          GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+          top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
 void CopyScreenInBands(HDC target, int width, int height, HDC screen, int left, int top) {
@@ -71,8 +72,8 @@ bool DesktopPictureHolder::Take(std::uint32_t input_tick, const std::wstring& de
 
   BITMAPINFO info{};
   info.bmiHeader = {.biSize = sizeof(info.bmiHeader),
-                    .biWidth = screen.width,
-                    .biHeight = screen.height,
+                    .biWidth = screen.Width(),
+                    .biHeight = screen.Height(),
                     .biPlanes = 1,
                     .biBitCount = 24,
                     .biCompression = BI_RGB};
@@ -86,7 +87,7 @@ bool DesktopPictureHolder::Take(std::uint32_t input_tick, const std::wstring& de
     SelectGuard select(dc.Get(), image.Get());
     WindowDc screen_dc(nullptr);
     if (!screen_dc) return false;
-    CopyScreenInBands(dc.Get(), screen.width, screen.height, screen_dc.Get(), screen.left,
+    CopyScreenInBands(dc.Get(), screen.Width(), screen.Height(), screen_dc.Get(), screen.left,
                       screen.top);
     GdiFlush();
   }

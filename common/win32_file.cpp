@@ -40,8 +40,9 @@ bool WriteWholeFile(const std::wstring& path,
     UniqueFile file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
-    written = std::all_of(pieces.begin(), pieces.end(),
-                          [&](std::span<const std::uint8_t> piece) { return WriteAll(file.Get(), piece); });
+    written = std::all_of(pieces.begin(), pieces.end(), [&](std::span<const std::uint8_t> piece) {
+      return WriteAll(file.Get(), piece);
+    });
   }
   if (written && MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return true;

@@ -16,8 +16,7 @@ FARPROC SystemProcedure(const wchar_t* library, const char* name);
 template <typename Function>
 Function* SystemFunction(const wchar_t* library, const char* name) {
   // The usual cast between function pointer types for what GetProcAddress returns.
-  return reinterpret_cast<Function*>(
-      reinterpret_cast<void (*)()>(SystemProcedure(library, name)));
+  return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(SystemProcedure(library, name)));
 }
 
 }  // namespace mirokan::win32

@@ -9,19 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "common/screen_rect.h"
+
 namespace mirokan {
-
-// Screen pixels, right and bottom exclusive, as the platform reports monitor rectangles.
-struct ScreenRect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t right = 0;
-  std::int32_t bottom = 0;
-
-  std::int32_t Width() const { return right - left; }
-  std::int32_t Height() const { return bottom - top; }
-  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
-};
 
 struct Monitor {
   ScreenRect rect;

@@ -5,22 +5,25 @@
 namespace mirokan {
 namespace {
 
+ScreenRect Placed(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height) {
+  return {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+          static_cast<std::int32_t>(left + width), static_cast<std::int32_t>(top + height)};
+}
+
 // `width` x `height` scaled to meet `area` on one axis and centred in it: the other axis
 // falls inside it (fit) or over it (fill). Integer arithmetic, rounded to the nearest pixel.
 ScreenRect ScaledInto(int width, int height, const ScreenRect& area, bool cover) {
-  const std::int64_t across = static_cast<std::int64_t>(width) * area.height;
-  const std::int64_t down = static_cast<std::int64_t>(height) * area.width;
+  const std::int64_t across = static_cast<std::int64_t>(width) * area.Height();
+  const std::int64_t down = static_cast<std::int64_t>(height) * area.Width();
   // The picture is wider than the area, in proportion, when across > down.
   const bool width_meets = (across > down) != cover;
-  std::int64_t w = area.width, h = area.height;
+  std::int64_t w = area.Width(), h = area.Height();
   if (width_meets) {
-    h = (static_cast<std::int64_t>(height) * area.width * 2 + width) / (2 * width);
+    h = (static_cast<std::int64_t>(height) * area.Width() * 2 + width) / (2 * width);
   } else {
-    w = (static_cast<std::int64_t>(width) * area.height * 2 + height) / (2 * height);
+    w = (static_cast<std::int64_t>(width) * area.Height() * 2 + height) / (2 * height);
   }
-  return {static_cast<std::int32_t>(area.left + (area.width - w) / 2),
-          static_cast<std::int32_t>(area.top + (area.height - h) / 2), static_cast<std::int32_t>(w),
-          static_cast<std::int32_t>(h)};
+  return Placed(area.left + (area.Width() - w) / 2, area.top + (area.Height() - h) / 2, w, h);
 }
 
 }  // namespace
@@ -37,7 +40,7 @@ WallpaperPlacement PlaceWallpaper(WallpaperStyle style, int width, int height,
                                   const ScreenRect& monitor, const ScreenRect& desktop) {
   switch (style) {
     case WallpaperStyle::kTile:
-      return {{monitor.left, monitor.top, width, height}, true};
+      return {Placed(monitor.left, monitor.top, width, height), true};
     case WallpaperStyle::kStretch:
       return {monitor, false};
     case WallpaperStyle::kFit:
@@ -49,8 +52,8 @@ WallpaperPlacement PlaceWallpaper(WallpaperStyle style, int width, int height,
     case WallpaperStyle::kCentre:
       break;
   }
-  return {{monitor.left + (monitor.width - width) / 2, monitor.top + (monitor.height - height) / 2,
-           width, height},
+  return {Placed(monitor.left + (monitor.Width() - width) / 2,
+                 monitor.top + (monitor.Height() - height) / 2, width, height),
           false};
 }
 

@@ -31,7 +31,7 @@ void SessionForm::Form_Load() {
   // The whole desktop, every monitor in one picture, which the renderer cuts into one part
   // per monitor. On a single monitor that is the screen, from the origin.
   const ScreenRect screen = VirtualScreen();
-  SetClientSize(screen.width, screen.height);
+  SetClientSize(screen.Width(), screen.Height());
 
   // Each step may fail on its own; the next still runs (a blank picture, no snapshot, no
   // renderer), and the renderer reports a missing snapshot itself.
@@ -58,8 +58,8 @@ void SessionForm::PaintDesktop(const ScreenRect& screen) {
   // The system starts the saver after the idle timeout on a desktop of its own, whose screen
   // shows none of the user's windows: the watcher photographed them just before.
   const DesktopPictureView picture;
-  const bool fresh = picture.IsFresh(LastInputTick(), screen) && Image().Width() == screen.width &&
-                     Image().Height() == screen.height;
+  const bool fresh = picture.IsFresh(LastInputTick(), screen) &&
+                     Image().Width() == screen.Width() && Image().Height() == screen.Height();
   std::wstring users_desktop = L"Default";
   if (fresh) {
     const auto* name = reinterpret_cast<const wchar_t*>(picture.Header().desktop);
@@ -83,8 +83,8 @@ void SessionForm::PaintDesktop(const ScreenRect& screen) {
     case DesktopSource::kWatcherPicture:
       // The same rows, in the same order and padding, as the image's own; its bottom row is
       // the first in memory.
-      std::memcpy(Image().Row(screen.height - 1), picture.Rows(),
-                  Image().Stride() * static_cast<std::size_t>(screen.height));
+      std::memcpy(Image().Row(screen.Height() - 1), picture.Rows(),
+                  Image().Stride() * static_cast<std::size_t>(screen.Height()));
       break;
     case DesktopSource::kWallpaper:
       PaintWallpaper(Image(), screen);

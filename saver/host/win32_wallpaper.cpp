@@ -77,7 +77,7 @@ struct Wallpapers {
 };
 
 ScreenRect FromRect(const RECT& rect) {
-  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+  return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
 std::wstring TakeText(const Com& com, LPWSTR text) {
@@ -216,9 +216,8 @@ class Picture {
 
 ScreenRect Intersection(const ScreenRect& a, const ScreenRect& b) {
   const int left = std::max(a.left, b.left), top = std::max(a.top, b.top);
-  const int right = std::min(a.left + a.width, b.left + b.width);
-  const int bottom = std::min(a.top + a.height, b.top + b.height);
-  return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
+  return {left, top, std::max(left, std::min(a.right, b.right)),
+          std::max(top, std::min(a.bottom, b.bottom))};
 }
 
 // Lays one monitor's wallpaper into the image, which covers `screen`.
@@ -227,28 +226,30 @@ void PaintMonitor(BackingImage& image, const ScreenRect& screen, Picture& pictur
   const WallpaperPlacement place =
       PlaceWallpaper(wallpapers.style, static_cast<int>(picture.Width()),
                      static_cast<int>(picture.Height()), monitor.monitor, screen);
-  if (place.picture.width <= 0 || place.picture.height <= 0) return;
+  const ScreenRect& scaled = place.picture;
+  if (scaled.Width() <= 0 || scaled.Height() <= 0) return;
   // Only what the monitor shows is decoded: a tile's first repeat, or the part that falls on it.
   const ScreenRect area = Intersection(monitor.monitor, screen);
-  ScreenRect shown =
-      place.tiled ? ScreenRect{area.left, area.top, std::min(place.picture.width, area.width),
-                               std::min(place.picture.height, area.height)}
-                  : Intersection(place.picture, area);
-  if (shown.width <= 0 || shown.height <= 0) return;
-  const WICRect part{shown.left - place.picture.left, shown.top - place.picture.top, shown.width,
-                     shown.height};
+  const ScreenRect shown = place.tiled
+                               ? ScreenRect{area.left, area.top, std::min(scaled.right, area.right),
+                                            std::min(scaled.bottom, area.bottom)}
+                               : Intersection(scaled, area);
+  if (shown.Width() <= 0 || shown.Height() <= 0) return;
+  const WICRect part{shown.left - scaled.left, shown.top - scaled.top, shown.Width(),
+                     shown.Height()};
   std::vector<std::uint8_t> pixels;
-  if (!picture.Copy(static_cast<UINT>(place.picture.width), static_cast<UINT>(place.picture.height),
-                    part, pixels)) {
+  if (!picture.Copy(static_cast<UINT>(scaled.Width()), static_cast<UINT>(scaled.Height()), part,
+                    pixels)) {
     return;
   }
-  if (place.tiled) shown = area;
-  for (int y = shown.top; y < shown.top + shown.height; ++y) {
+  // A tile repeats over the whole monitor.
+  const ScreenRect filled = place.tiled ? area : shown;
+  for (int y = filled.top; y < filled.bottom; ++y) {
     const std::uint8_t* source =
-        pixels.data() + static_cast<std::size_t>((y - shown.top) % part.Height) * part.Width * 4;
+        pixels.data() + static_cast<std::size_t>((y - filled.top) % part.Height) * part.Width * 4;
     std::uint8_t* row =
-        image.Row(y - screen.top) + static_cast<std::size_t>(shown.left - screen.left) * 3;
-    for (int x = 0; x < shown.width; ++x) {
+        image.Row(y - screen.top) + static_cast<std::size_t>(filled.left - screen.left) * 3;
+    for (int x = 0; x < filled.Width(); ++x) {
       const std::uint8_t* pixel = source + static_cast<std::size_t>(x % part.Width) * 4;
       row[3 * x] = pixel[0];
       row[3 * x + 1] = pixel[1];

@@ -9,14 +9,14 @@
 namespace mirokan {
 
 void PrintTo(const ScreenRect& r, std::ostream* os) {
-  *os << '{' << r.left << ',' << r.top << ',' << r.width << ',' << r.height << '}';
+  *os << '{' << r.left << ',' << r.top << ',' << r.right << ',' << r.bottom << '}';
 }
 
 namespace {
 
 // Two monitors side by side, the primary first, as the two-monitor tests run them.
 constexpr ScreenRect kPrimary{0, 0, 1280, 800};
-constexpr ScreenRect kSecond{1280, 0, 1024, 768};
+constexpr ScreenRect kSecond{1280, 0, 2304, 768};
 constexpr ScreenRect kDesktop{0, 0, 2304, 800};
 
 TEST(WallpaperLayout, EachStyleLiesAsTheSystemLaysItOut) {
@@ -27,20 +27,20 @@ TEST(WallpaperLayout, EachStyleLiesAsTheSystemLaysItOut) {
     bool tiled;
   };
   const Case cases[] = {
-      {WallpaperStyle::kCentre, 200, 100, kPrimary, {540, 350, 200, 100}, false},
-      {WallpaperStyle::kCentre, 200, 100, kSecond, {1692, 334, 200, 100}, false},
-      {WallpaperStyle::kCentre, 2000, 1000, kPrimary, {-360, -100, 2000, 1000}, false},
-      {WallpaperStyle::kTile, 200, 100, kSecond, {1280, 0, 200, 100}, true},
+      {WallpaperStyle::kCentre, 200, 100, kPrimary, {540, 350, 740, 450}, false},
+      {WallpaperStyle::kCentre, 200, 100, kSecond, {1692, 334, 1892, 434}, false},
+      {WallpaperStyle::kCentre, 2000, 1000, kPrimary, {-360, -100, 1640, 900}, false},
+      {WallpaperStyle::kTile, 200, 100, kSecond, {1280, 0, 1480, 100}, true},
       {WallpaperStyle::kStretch, 200, 100, kSecond, kSecond, false},
       // 4:3 on 16:10: fit meets the height, fill the width; a tall picture fits by height.
-      {WallpaperStyle::kFit, 1600, 1200, kPrimary, {106, 0, 1067, 800}, false},
-      {WallpaperStyle::kFill, 1600, 1200, kPrimary, {0, -80, 1280, 960}, false},
-      {WallpaperStyle::kFit, 600, 1200, kPrimary, {440, 0, 400, 800}, false},
-      {WallpaperStyle::kFill, 3000, 1000, kPrimary, {-560, 0, 2400, 800}, false},
-      {WallpaperStyle::kFit, 3000, 1000, kPrimary, {0, 186, 1280, 427}, false},
+      {WallpaperStyle::kFit, 1600, 1200, kPrimary, {106, 0, 1173, 800}, false},
+      {WallpaperStyle::kFill, 1600, 1200, kPrimary, {0, -80, 1280, 880}, false},
+      {WallpaperStyle::kFit, 600, 1200, kPrimary, {440, 0, 840, 800}, false},
+      {WallpaperStyle::kFill, 3000, 1000, kPrimary, {-560, 0, 1840, 800}, false},
+      {WallpaperStyle::kFit, 3000, 1000, kPrimary, {0, 186, 1280, 613}, false},
       // Span fills the desktop's bounds: every monitor shows its own part of one picture.
       {WallpaperStyle::kSpan, 4608, 1600, kSecond, kDesktop, false},
-      {WallpaperStyle::kSpan, 1000, 1000, kSecond, {0, -752, 2304, 2304}, false},
+      {WallpaperStyle::kSpan, 1000, 1000, kSecond, {0, -752, 2304, 1552}, false},
   };
   for (const Case& c : cases) {
     const WallpaperPlacement place =
