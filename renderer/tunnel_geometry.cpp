@@ -11,15 +11,21 @@ constexpr double kKeyStep = 0.005;
 constexpr double kSwingStep = 0.001;
 constexpr double kSwingTop = 1.5;
 constexpr double kSwingBottom = 0.001;
+constexpr double kTextureScroll = 0.02;  // of the picture's height per unit of phase
 
 }  // namespace
 
-float AdvancePhase(TunnelMotion& motion) {
-  motion.Phase = static_cast<float>(static_cast<double>(motion.Phase) + motion.Speed);
+double AdvancePhase(TunnelMotion& motion) {
+  motion.Phase += motion.Speed;
   return motion.Phase;
 }
 
-void RecomputeTunnelGrid(float phase, TunnelGrid& grid) {
+double TextureScroll(double phase) {
+  const double scroll = kTextureScroll * phase;
+  return scroll - std::floor(scroll);
+}
+
+void RecomputeTunnelGrid(double phase, TunnelGrid& grid) {
   const double a = phase;
   // The bend at the mouth, subtracted from every ring so that ring 0 never moves.
   const double mouth_x1 = 2.0 * std::sin(a / 29.0);

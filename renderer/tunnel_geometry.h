@@ -31,21 +31,29 @@ class TunnelGrid {
 };
 
 struct TunnelMotion {
-  float Phase = 0.0f;
+  // In double: a float phase stops growing once Speed falls below half its spacing, which a
+  // night of frames reaches.
+  double Phase = 0.0;
   float Speed = 0.5f;
   bool SpeedRising = true;
 };
 
 enum class KeyState { kReleased, kPressed };
 
-// Phase := Phase + Speed; returns the new phase.
-float AdvancePhase(TunnelMotion& motion);
+// One tick's phase step (a tick is 1/60 s, see tunnel_flight.h): Phase := Phase + Speed;
+// returns the new phase.
+double AdvancePhase(TunnelMotion& motion);
 
 // Rebuilds every vertex for phase `phase`. Ring 0 stays the plain circle of radius 3; deeper
 // rings are pushed aside by how far the bend curve moved between `phase` and 2j + `phase`.
-void RecomputeTunnelGrid(float phase, TunnelGrid& grid);
+void RecomputeTunnelGrid(double phase, TunnelGrid& grid);
 
-// One frame's speed change: the arrow keys (0.005 each), then the swing (0.001) turning
+// How far the picture has slid along the tunnel at `phase`, in picture heights: 0.02 a unit
+// of phase, less its whole turns (the texture repeats), so that the texture coordinates keep
+// their precision at any phase. Negative phases give a value in [0, 1) too.
+double TextureScroll(double phase);
+
+// One tick's speed change: the arrow keys (0.005 each), then the swing (0.001) turning
 // above 1.5 and below 0.001.
 void UpdateSpeed(TunnelMotion& motion, KeyState up, KeyState down);
 

@@ -9,7 +9,6 @@ constexpr double kFieldOfView = 45.0;
 constexpr double kNearPlane = 1.0;
 constexpr double kFarPlane = 100.0;
 constexpr GLfloat kTunnelShift = -4.2f;
-constexpr double kTextureScroll = 0.02;  // of the picture's height per unit of phase
 constexpr int kFullBrightSections = 25;  // sections 25 to 30 fade to 0.4
 
 void Corner(float s, float t, const TunnelVertex& vertex) {
@@ -44,7 +43,6 @@ void TunnelScene::SetupScene(const TextureLoader& load_texture) {
   GLuint name = 0;
   load_texture(name);  // its result tells nothing: a loader that cannot load ends the program
   texture_.Reset(name);
-  motion_ = TunnelMotion{};
 }
 
 void TunnelScene::ResizeScene(std::int32_t width, std::int32_t height) {
@@ -61,23 +59,18 @@ void TunnelScene::Project(std::int32_t x, std::int32_t y, std::int32_t width, st
   glLoadIdentity();
 }
 
-float TunnelScene::Advance() {
-  const float phase = AdvancePhase(motion_);
-  RecomputeTunnelGrid(phase, grid_);
-  return phase;
-}
-
-void TunnelScene::DrawTunnelFrame() {
+void TunnelScene::DrawTunnelFrame(double phase) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, kTunnelShift);
-  DrawWalls(Advance());
+  RecomputeTunnelGrid(phase, grid_);
+  DrawWalls(phase);
 }
 
-void TunnelScene::DrawTunnelFrame(std::span<const TunnelView> views) {
+void TunnelScene::DrawTunnelFrame(std::span<const TunnelView> views, double phase) {
   // The clear ignores the viewport: the whole window starts black.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  const float phase = Advance();
+  RecomputeTunnelGrid(phase, grid_);
   for (const TunnelView& view : views) {
     if (view.texture == 0) continue;
     Project(view.x, view.y, view.width, view.height);
@@ -87,12 +80,14 @@ void TunnelScene::DrawTunnelFrame(std::span<const TunnelView> views) {
   }
 }
 
-void TunnelScene::DrawWalls(float phase) const {
+void TunnelScene::DrawWalls(double phase) const {
   // The texture repeats: s starts a quarter turn back so the picture's left edge runs along
-  // the top of the tunnel, and t grows without bound as the picture slides outwards.
+  // the top of the tunnel, and t runs on as the picture slides outwards (from its place in
+  // the picture's current turn, so that it keeps its precision all night).
+  const double scroll = TextureScroll(phase);
   for (int ring = 0; ring < kTunnelSections; ++ring) {
-    const auto t0 = static_cast<float>(ring / 32.0 + kTextureScroll * phase);
-    const auto t1 = static_cast<float>((ring + 1) / 32.0 + kTextureScroll * phase);
+    const auto t0 = static_cast<float>(ring / 32.0 + scroll);
+    const auto t1 = static_cast<float>((ring + 1) / 32.0 + scroll);
     const auto brightness =
         ring < kFullBrightSections ? 1.0f : static_cast<float>(1.0 - (ring - 24) / 10.0);
     glColor3f(brightness, brightness, brightness);

@@ -62,25 +62,22 @@ class TunnelScene {
  public:
   void SetupScene(const TextureLoader& load_texture);
   static void ResizeScene(std::int32_t width, std::int32_t height);
-  // One frame in the viewport ResizeScene set, with the texture bound.
-  void DrawTunnelFrame();
-  // One frame of the same flight in every view, each with its own projection and texture:
-  // the phase advances once, whatever the number of views.
-  void DrawTunnelFrame(std::span<const TunnelView> views);
-  void UpdateSpeed(KeyState up, KeyState down) { mirokan::UpdateSpeed(motion_, up, down); }
+  // One frame at `phase` (the flight's, tunnel_flight.h) in the viewport ResizeScene set,
+  // with the texture bound.
+  void DrawTunnelFrame(double phase);
+  // One frame of the flight at `phase` in every view, each with its own projection and
+  // texture: one grid for all of them.
+  void DrawTunnelFrame(std::span<const TunnelView> views, double phase);
   // Deletes the texture; call while the context is still current.
   void ReleaseTexture() { texture_.Reset(); }
 
-  const TunnelMotion& Motion() const { return motion_; }
   const TunnelGrid& Grid() const { return grid_; }
   GLuint TunnelTexture() const { return texture_.Get(); }
 
  private:
   static void Project(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
-  float Advance();
-  void DrawWalls(float phase) const;
+  void DrawWalls(double phase) const;
 
-  TunnelMotion motion_;
   TunnelGrid grid_;
   GlTexture texture_;
 };

@@ -1,10 +1,13 @@
 // The tunnel renderer's window: a borderless pop-up over every monitor with a double-buffered
-// OpenGL context, a tunnel per monitor in a viewport of its own, a loop that draws whenever
-// the message queue is empty, and the exit tests (Escape, the mouse moved away on both
-// axes, WM_CLOSE or WM_QUIT).
+// OpenGL context, a tunnel per monitor in a viewport of its own, a loop that draws when the
+// message queue is empty and the next frame is due (paced to the refresh, nothing while the
+// display is off), and the exit tests (Escape, the mouse moved away on both axes, WM_CLOSE
+// or WM_QUIT).
 #include "renderer/win32_render_window.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <future>
 #include <optional>
 #include <system_error>
@@ -13,10 +16,13 @@
 #include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
+#include "renderer/frame_pacing.h"
 #include "renderer/monitor_layout.h"
 #include "renderer/texture_upload.h"
+#include "renderer/tunnel_flight.h"
 #include "renderer/tunnel_scene.h"
 #include "renderer/win32_bmp.h"
+#include "renderer/win32_frame_wait.h"
 
 namespace mirokan::win32 {
 namespace {
@@ -25,6 +31,11 @@ constexpr wchar_t kClassName[] = L"OpenGL";
 constexpr wchar_t kTitle[] = L"Tunnel_Velkan";
 constexpr UINT_PTR kTitleTimer = 1;
 constexpr UINT kTitlePeriodMs = 1000;
+// Set (to anything) for the benchmark's unpaced runs only: frames as fast as they go.
+constexpr wchar_t kUnpacedVariable[] = L"MIROKAN_UNPACED";
+// GUID_CONSOLE_DISPLAY_STATE, spelled out: the SDK's is defined only with initguid.h.
+constexpr GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
 struct GlContextTraits {
   static constexpr bool kCounted = false;
@@ -50,8 +61,15 @@ struct Renderer {
   int WindowWidth = 0;
   int WindowHeight = 0;
   std::array<bool, 256> KeyDown{};
+  // Escape seen going down: the loop ends after the next swap, even if the key is up again
+  // by then (a tap between two frames).
+  bool EscapePressed = false;
   POINT StartCursor{};
   TunnelScene scene;
+  PerformanceClock clock;
+  TunnelFlight flight{clock};
+  std::optional<FramePacer> pacer;  // made with the context, once the swap interval is known
+  HPOWERNOTIFY display_notification = nullptr;
   // The monitors as they stood when the renderer started, which the saver photographed a
   // moment before.
   std::vector<Monitor> pictured;
@@ -117,16 +135,41 @@ void LayOutTunnels(Renderer& renderer) {
   renderer.laid_out = true;
 }
 
-// Ties buffer swaps to the display's refresh where the driver offers it; the animation
-// still advances per frame, and the loop itself never waits. One window, one swap: a
-// frame waits for the refresh once, however many monitors it covers.
-void RequestSwapInterval() {
+// Some drivers answer a function they lack with one of these instead of null.
+bool UsableProcAddress(PROC proc) {
+  const auto value = reinterpret_cast<std::intptr_t>(proc);
+  return value != 0 && value != 1 && value != 2 && value != 3 && value != -1;
+}
+
+// Ties buffer swaps to the display's refresh where the driver offers it (0: swaps as soon
+// as drawn, for the unpaced runs). One window, one swap: a frame waits for the refresh once,
+// however many monitors it covers. Whether the swap really waits, the pacer finds out.
+SwapInterval RequestSwapInterval(int interval) {
   using SwapIntervalProc = BOOL(WINAPI*)(int);
   const PROC proc = wglGetProcAddress("wglSwapIntervalEXT");
-  if (!proc) return;
+  if (!UsableProcAddress(proc)) return SwapInterval::kRefused;
   // Through void(*)() so the compiler accepts the cast between function types.
   const auto swap_interval = reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void (*)()>(proc));
-  swap_interval(1);
+  return swap_interval(interval) && interval == 1 ? SwapInterval::kGranted : SwapInterval::kRefused;
+}
+
+Pacing PacingAsked() {
+  return GetEnvironmentVariableW(kUnpacedVariable, nullptr, 0) > 0 ? Pacing::kNone
+                                                                   : Pacing::kToRefresh;
+}
+
+// The refresh of every monitor now (0 or 1 where the hardware's default applies).
+std::vector<int> RefreshRates() {
+  std::vector<int> rates;
+  for (const Monitor& monitor : ReadMonitorLayout()) {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode);
+    if (EnumDisplaySettingsW(monitor.device.empty() ? nullptr : monitor.device.c_str(),
+                             ENUM_CURRENT_SETTINGS, &mode)) {
+      rates.push_back(static_cast<int>(mode.dmDisplayFrequency));
+    }
+  }
+  return rates;
 }
 
 bool Fail() {
@@ -247,7 +290,13 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   if (!renderer.context) return Fail();
   if (!wglMakeCurrent(dc, renderer.context.Get())) return Fail();
   renderer.context_current = true;
-  RequestSwapInterval();
+  const Pacing pacing = PacingAsked();
+  renderer.pacer.emplace(renderer.clock, PacingRate(RefreshRates()),
+                         RequestSwapInterval(pacing == Pacing::kNone ? 0 : 1), pacing);
+  // The current state comes at once, then every change: nothing is drawn while the display
+  // is off or dimmed. (Nothing asks the display to stay on.)
+  renderer.display_notification = RegisterPowerSettingNotification(
+      renderer.window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
 
   SetTimer(renderer.window, kTitleTimer, kTitlePeriodMs, nullptr);
   TunnelScene::ResizeScene(renderer.WindowWidth, renderer.WindowHeight);
@@ -268,6 +317,11 @@ void CloseRenderWindow() {
     renderer.scene.ReleaseTexture();
     renderer.textures.clear();
   }
+  if (renderer.display_notification) {
+    UnregisterPowerSettingNotification(renderer.display_notification);
+    renderer.display_notification = nullptr;
+  }
+  renderer.pacer.reset();
   wglMakeCurrent(renderer.dc && *renderer.dc ? renderer.dc->Get() : nullptr, nullptr);
   renderer.context_current = false;
   renderer.context.Reset();
@@ -288,6 +342,8 @@ void RunRenderer() {
   Renderer& renderer = State();
   GetCursorPos(&renderer.StartCursor);
   ShowCursor(FALSE);
+  FramePacer& pacer = *renderer.pacer;
+  const FrameWait wait(renderer.clock);
 
   bool finished = false;
   while (!finished) {
@@ -301,14 +357,23 @@ void RunRenderer() {
       }
       continue;
     }
-    renderer.scene.DrawTunnelFrame(renderer.views);
+    // Until the next frame is due, or while the display is off, sleep; a message wakes the
+    // loop at once. Escape is shown its frame without waiting.
+    const std::optional<std::int64_t> before_frame = pacer.WaitBeforeFrame();
+    const bool frame_due = before_frame && *before_frame == 0;
+    if (!frame_due && !renderer.EscapePressed) {
+      wait.ForFrameOrMessage(before_frame);
+      continue;
+    }
+    renderer.scene.DrawTunnelFrame(
+        renderer.views, renderer.flight.FramePhase(Key(renderer, VK_UP), Key(renderer, VK_DOWN)));
     SwapBuffers(renderer.dc->Get());
-    // Escape ends right after a frame reached the screen, before the speed or cursor test.
-    if (renderer.KeyDown[VK_ESCAPE]) {
+    pacer.FrameSwapped();
+    // Escape ends right after a frame reached the screen, before the cursor test.
+    if (renderer.EscapePressed) {
       finished = true;
       continue;
     }
-    renderer.scene.UpdateSpeed(Key(renderer, VK_UP), Key(renderer, VK_DOWN));
     POINT cursor{};
     GetCursorPos(&cursor);
     finished =
@@ -336,13 +401,28 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_KEYDOWN:
     case WM_KEYUP:
       if (wparam < renderer.KeyDown.size()) renderer.KeyDown[wparam] = message == WM_KEYDOWN;
+      if (message == WM_KEYDOWN && wparam == VK_ESCAPE) renderer.EscapePressed = true;
       return 0;
     case WM_TIMER:
       if (wparam == kTitleTimer) SetWindowTextW(window, kTitle);
       return 0;
     case WM_DISPLAYCHANGE:
-      // A monitor came, went or changed (a laptop docked): the tunnels follow the new layout.
+      // A monitor came, went or changed (a laptop docked): the tunnels follow the new layout,
+      // the frames the fastest refresh now.
       if (renderer.laid_out) LayOutTunnels(renderer);
+      if (renderer.pacer) renderer.pacer->SetPacingRate(PacingRate(RefreshRates()));
+      return DefWindowProcW(window, message, wparam, lparam);
+    case WM_POWERBROADCAST:
+      if (wparam == PBT_POWERSETTINGCHANGE && lparam != 0) {
+        const auto& setting = *reinterpret_cast<const POWERBROADCAST_SETTING*>(lparam);
+        if (IsEqualGUID(setting.PowerSetting, kConsoleDisplayState) &&
+            setting.DataLength >= sizeof(DWORD) && renderer.pacer) {
+          DWORD state = 0;
+          std::memcpy(&state, setting.Data, sizeof(state));
+          renderer.pacer->SetDisplayPower(DisplayPowerOf(state));
+        }
+        return TRUE;
+      }
       return DefWindowProcW(window, message, wparam, lparam);
     default:
       return DefWindowProcW(window, message, wparam, lparam);

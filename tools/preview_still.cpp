@@ -141,13 +141,14 @@ FrameChoice ChooseFrame() {
   TunnelGrid grid;
   FrameChoice best;
   for (int frame = 1; frame <= kFramesSearched; ++frame) {
-    RecomputeTunnelGrid(AdvancePhase(motion), grid);
+    const double phase = AdvancePhase(motion);
+    RecomputeTunnelGrid(phase, grid);
     UpdateSpeed(motion, KeyState::kReleased, KeyState::kReleased);
     // Four fifths of the radius keep a band of wall visible round the far end.
     if (!FarEndInSight(grid, 0.8)) continue;
     const Point2 far_end = RingCentre(grid, kTunnelSections);
     const double bend = std::hypot(far_end.x, far_end.y);
-    if (bend > best.bend) best = {frame, bend};
+    if (bend > best.bend) best = {frame, bend, phase};
   }
   return best;
 }
@@ -185,10 +186,7 @@ std::vector<std::uint8_t> RenderStill(std::string& error) {
     BuildTunnelTexture(texture.width, texture.height, texture.pixels->data(), name);
     return true;
   });
-  for (int frame = 1; frame <= choice.frame; ++frame) {
-    scene.DrawTunnelFrame();
-    if (frame < choice.frame) scene.UpdateSpeed(KeyState::kReleased, KeyState::kReleased);
-  }
+  scene.DrawTunnelFrame(choice.phase);
   const std::vector<std::uint8_t> rgba = offscreen.ReadPixels();  // bottom row first
   scene.ReleaseTexture();
 

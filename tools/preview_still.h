@@ -15,11 +15,13 @@ inline constexpr int kSupersample = 4;
 // Frames searched for the one to keep: the first ten seconds of a run at 60 frames a second.
 inline constexpr int kFramesSearched = 600;
 
-// The frame (1-based, counted as the renderer counts them with no key pressed) at which the
-// far end has swung farthest off the axis while it is still in sight along the tube.
+// The frame (1-based, counted as the renderer counts them at 60 frames a second with no key
+// pressed: one tick of the flight each) at which the far end has swung farthest off the
+// axis while it is still in sight along the tube.
 struct FrameChoice {
   int frame = 0;
-  double bend = 0;  // distance of the far end's centre from the axis, in tunnel units
+  double bend = 0;   // distance of the far end's centre from the axis, in tunnel units
+  double phase = 0;  // the flight's phase in that frame
 };
 FrameChoice ChooseFrame();
 

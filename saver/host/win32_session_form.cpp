@@ -1,8 +1,8 @@
 // The session form: loaded, never shown. It puts the user's desktop, every monitor, into its
 // persistent image (from the screen, the watcher's picture or the wallpaper), leaves it as
 // the snapshot file for the renderer, starts the renderer, records where the cursor stood and
-// watches it every 50 ms; its end gives the cursor back, deletes the snapshot and ends the
-// program.
+// watches it and the renderer every 50 ms; its end gives the cursor back, deletes the
+// snapshot and ends the program.
 #include "saver/host/win32_session_form.h"
 
 #include <cstring>
@@ -128,7 +128,11 @@ void SessionForm::Timer2_Timer() {
 void SessionForm::Timer3_Timer() {
   POINT cursor{};
   if (!GetCursorPos(&cursor)) cursor = POINT{0, 0};
-  if (CursorFarFromStart(state_.CursorStartX, state_.CursorStartY, cursor.x, cursor.y)) {
+  // A renderer that ended (Escape, a close, a crash, an unreadable snapshot once its
+  // messages were answered) leaves nothing to watch: the session ends as the mouse ends it.
+  const bool renderer_ended = renderer_ && WaitForSingleObject(renderer_.Get(), 0) == WAIT_OBJECT_0;
+  if (renderer_ended ||
+      CursorFarFromStart(state_.CursorStartX, state_.CursorStartY, cursor.x, cursor.y)) {
     timer3_.SetEnabled(false);
     Unload();
   }
@@ -145,9 +149,9 @@ void SessionForm::StartRenderer() {
   PROCESS_INFORMATION info{};
   if (CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                      ProgramFolder().c_str(), &startup, &info)) {
-    // The renderer runs on its own; its handles are not needed.
+    // The renderer runs on its own; the session only watches for its end.
     const UniqueKernelHandle thread(info.hThread);
-    const UniqueKernelHandle process(info.hProcess);
+    renderer_.Reset(info.hProcess);
   }
 }
 

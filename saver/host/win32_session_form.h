@@ -1,10 +1,11 @@
 // The hidden session form "Zarvo_Main": it exists while a saver session runs and ends the
-// program when the mouse has moved far enough.
+// program when the mouse has moved far enough or its renderer has ended.
 #pragma once
 
 #include <memory>
 
 #include "common/desktop_picture.h"
+#include "common/win32_handles.h"
 #include "saver/host/saver_state.h"
 #include "saver/host/win32_forms.h"
 #include "saver/music/bgm_player.h"
@@ -34,10 +35,12 @@ class SessionForm final : public Form {
   win32::MciMediaService media_;
   win32::WinmmSoundPlayer sound_;
   std::unique_ptr<BgmPlayer> music_;
+  // The renderer the session started: its end, whatever the cause, ends the session too.
+  UniqueKernelHandle renderer_;
 
   FormTimer timer1_;  // music file watch
   FormTimer timer2_;  // CD watch
-  FormTimer timer3_;  // mouse watch
+  FormTimer timer3_;  // mouse and renderer watch
 };
 
 }  // namespace mirokan::win32

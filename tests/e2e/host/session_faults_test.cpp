@@ -1,5 +1,6 @@
-// A running session and the faults around it: its renderer killed, its snapshot gone before
-// the renderer reads it, the session itself killed. The session and the next run hold.
+// A running session and the faults around it: its renderer ended or killed, its snapshot
+// gone before the renderer reads it, the session itself killed. The session and the next run
+// hold.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -50,14 +51,25 @@ class SessionFaults : public testing::Test {
   const std::wstring snapshot_ = SnapshotPlaces().front();
 };
 
-TEST_F(SessionFaults, RendererKilledInTheMiddleOfARun) {
-  Process saver = StartSession();
-  Process renderer = TunnelProcess();
-  ASSERT_TRUE(renderer.Started());
-  ASSERT_TRUE(TunnelRuns());
-  renderer.Kill();
-  EXPECT_TRUE(FileExistsAt(snapshot_)) << "the session owns the snapshot until its end";
-  ExpectMouseEnds(saver);
+// The session ends with its renderer, whatever ends that, as the mouse ends it: the cursor
+// back and the snapshot gone. (The music's end is music_session_test's.)
+TEST_F(SessionFaults, TheSessionEndsWithItsRendererWhateverEndsIt) {
+  const std::pair<const char*, std::function<void(Process&)>> endings[] = {
+      {"Escape", [](Process& r) { PostMessageW(TunnelWindow(r.Id()), WM_KEYDOWN, VK_ESCAPE, 0); }},
+      {"WM_CLOSE", [](Process& r) { PostMessageW(TunnelWindow(r.Id()), WM_CLOSE, 0, 0); }},
+      {"killed", [](Process& r) { r.Kill(); }}};
+  for (const auto& [name, end] : endings) {
+    SCOPED_TRACE(name);
+    Process saver = StartSession();
+    Process renderer = TunnelProcess();
+    ASSERT_TRUE(renderer.Started());
+    ASSERT_TRUE(TunnelRuns());
+    end(renderer);
+    EXPECT_TRUE(!renderer.Started() || renderer.WaitExit(20s)) << "the renderer runs on";
+    EXPECT_EQ(saver.ExitCode(), 0u) << "the session runs on without its renderer";
+    EXPECT_FALSE(FileExistsAt(snapshot_)) << "the snapshot is left behind";
+    EXPECT_TRUE(WaitUntil([] { return CursorShowing(); }, 5s)) << "the cursor stays hidden";
+  }
 }
 
 TEST_F(SessionFaults, LeftoverSnapshotsGoAtTheNextStartWhateverItIsFor) {

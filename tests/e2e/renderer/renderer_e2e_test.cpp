@@ -1,6 +1,7 @@
-// Mirokan.data under Wine: the screen-covering tunnel window, its exits (Escape, the mouse,
-// WM_CLOSE) and the snapshot's failure messages. The snapshot goes where the program looks
-// for it: this test runs under the same Wine prefix, so GetTempPathW agrees.
+// Mirokan.data under Wine: the screen-covering tunnel window, its exits (Escape, even a
+// quick tap, the mouse, WM_CLOSE) and the snapshot's failure messages. The snapshot goes
+// where the program looks for it: this test runs under the same Wine prefix, so
+// GetTempPathW agrees.
 #include <GL/gl.h>
 
 #include <string>
@@ -82,6 +83,22 @@ TEST_F(RendererTest, TunnelCoversTheScreenAndEndsByTheMouseRule) {
   MoveCursorTo(900, 800);
   EXPECT_EQ(renderer_.ExitCode(), 0u);
   EXPECT_TRUE(WaitUntil([] { return CursorShowing(); }, 5s)) << "the cursor stays hidden";
+}
+
+// Escape pressed and released between two frames, so that the key is up again when the loop
+// looks, still ends the renderer: the renderer's thread is held while both messages arrive.
+TEST_F(RendererTest, AQuickTapOfEscapeBetweenTwoFramesEndsIt) {
+  HWND window = Start();
+  ASSERT_NE(window, nullptr);
+  const HANDLE thread =
+      OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(window, nullptr));
+  ASSERT_NE(thread, nullptr);
+  ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+  PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(window, WM_KEYUP, VK_ESCAPE, 0);
+  ResumeThread(thread);
+  CloseHandle(thread);
+  EXPECT_EQ(renderer_.ExitCode(), 0u) << "the tap was lost";
 }
 
 // Snapshots missing, cut short, empty or pictures GL cannot take as they are: the reader's

@@ -50,7 +50,7 @@ Built Build(const std::function<void()>& fill, const test::EglOffscreen& offscre
     built.texels.emplace_back(static_cast<std::size_t>(size.width) * size.height * 3);
     glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, built.texels.back().data());
   }
-  scene.DrawTunnelFrame();
+  scene.DrawTunnelFrame(0.5);  // the first frame's phase
   built.frame = offscreen.ReadPixels();
   return built;
 }

@@ -1,10 +1,10 @@
-// Frame-rate benchmark, run under Wine by `scripts/bench frames` on the two-monitor screen:
+// Frame-rate benchmark, run under Wine by `scripts/bench monitors` on the two-monitor screen:
 // the renderer's scene drawn and swapped as fast as it goes, once in a window over the
 // primary monitor alone (one tunnel) and once in the renderer's way over every monitor (one
 // window, a viewport per monitor, one swap a frame), with the renderer's pixel format and
 // swap interval. Prints one CSV row a case: case,monitors,pixels,frames,seconds,fps.
 //
-//   frames_bench [SECONDS [ROUNDS]]   each case draws for SECONDS (5), ROUNDS times (5)
+//   monitors_bench [SECONDS [ROUNDS]]   each case draws for SECONDS (5), ROUNDS times (5)
 #include <windows.h>
 
 #include <algorithm>
@@ -64,7 +64,7 @@ double MeasureFrames(const std::vector<mirokan::Tunnel>& tunnels, double seconds
   while (elapsed < seconds) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    scene.DrawTunnelFrame(views);
+    scene.DrawTunnelFrame(views, 0.5 * frames);
     SwapBuffers(dc);
     ++frames;
     elapsed = std::chrono::duration<double>(Clock::now() - start).count();
