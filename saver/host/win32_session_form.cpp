@@ -11,6 +11,7 @@
 #include "common/snapshot_path.h"
 #include "common/win32_desktop_picture.h"
 #include "common/win32_handles.h"
+#include "common/win32_memory.h"
 #include "common/win32_screen_saver.h"
 #include "saver/host/win32_application.h"
 #include "saver/host/win32_startup.h"
@@ -82,7 +83,9 @@ void SessionForm::PaintDesktop(const ScreenRect& screen) {
     }
     case DesktopSource::kWatcherPicture:
       // The same rows, in the same order and padding, as the image's own; its bottom row is
-      // the first in memory.
+      // the first in memory. The view's pages come in at once, not a fault at a time.
+      BringInPages(const_cast<std::uint8_t*>(picture.Rows()),
+                   Image().Stride() * static_cast<std::size_t>(screen.Height()));
       std::memcpy(Image().Row(screen.Height() - 1), picture.Rows(),
                   Image().Stride() * static_cast<std::size_t>(screen.Height()));
       break;
