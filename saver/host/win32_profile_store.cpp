@@ -35,10 +35,37 @@ std::string Win32ProfileStore::ReadString(std::string_view section, std::string_
   return AnsiToUtf8(value.substr(0, whole));
 }
 
+std::string Win32ProfileStore::ReadLongString(std::string_view section, std::string_view key,
+                                              std::string_view path) {
+  // A whole path of the longest kind, percent-encoded, fits; a longer value is cut and then
+  // does not match the stored path, which is read instead.
+  std::wstring reply(1 << 19, L'\0');
+  const DWORD length = GetPrivateProfileStringW(
+      Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(), L"", reply.data(),
+      static_cast<DWORD>(reply.size()), Utf8ToWide(path).c_str());
+  reply.resize(std::min<std::size_t>(length, reply.size()));
+  return WideToUtf8(reply);
+}
+
 bool Win32ProfileStore::WriteString(std::string_view section, std::string_view key,
                                     std::string_view value, std::string_view path) {
   return WritePrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(),
                                     Utf8ToWide(value).c_str(), Utf8ToWide(path).c_str()) != FALSE;
+}
+
+std::string Win32PathForms::InCodePage(std::string_view text) {
+  return AnsiToUtf8(Utf8ToAnsi(text));
+}
+
+std::string Win32PathForms::ShortForm(std::string_view path) {
+  const std::wstring wide = Utf8ToWide(path);
+  const DWORD length = GetShortPathNameW(wide.c_str(), nullptr, 0);
+  if (length == 0) return {};
+  std::wstring short_form(length, L'\0');
+  const DWORD written = GetShortPathNameW(wide.c_str(), short_form.data(), length);
+  if (written == 0 || written >= length) return {};
+  short_form.resize(written);
+  return WideToUtf8(short_form);
 }
 
 bool Win32FileProbe::CanOpenForReading(std::string_view path) {

@@ -8,6 +8,7 @@
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
 #include "saver/host/win32_application.h"
+#include "saver/host/win32_profile_store.h"
 #include "saver/host/win32_startup.h"
 
 namespace mirokan::win32 {
@@ -63,6 +64,9 @@ void SessionForm::StartMusic() {
     music_->OpenCD();
     timer2_.SetEnabled(true);
   } else if (state_.settings.BGMKind == kBgmFile) {
+    // The one place a file that cannot be opened now is given up, for this session only.
+    Win32FileProbe probe;
+    if (!MusicFileOpens(state_.settings, probe)) return;
     music_file_kind_ = MusicFileKindOf(state_.settings.BGMFile);
     switch (music_file_kind_) {
       case MusicFileKind::kWav:

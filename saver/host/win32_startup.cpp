@@ -62,9 +62,10 @@ void Main(SaverState& state) {
   }
 
   Win32ProfileStore store;
-  Win32FileProbe probe;
-  LoadSettings(state.settings, store, probe, WideToUtf8(ProgramFolder()));
+  Win32PathForms forms;
+  LoadSettings(state.settings, store, forms, WideToUtf8(ProgramFolder()));
 
+  Win32FileProbe probe;
   if (!FileExists(probe, WideToUtf8(RendererPath()))) {
     ShowMessage(kRendererMissing, kApplicationTitle);
     EndAtOnce();

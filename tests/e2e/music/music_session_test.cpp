@@ -26,7 +26,8 @@ class MusicSession : public ::testing::Test {
   }
   void StartSession(const Settings& settings, const wchar_t* channels = L"+mci") {
     win32::Win32ProfileStore store;
-    SaveSettings(settings, store, win32::WideToUtf8(TestFolder()));
+    win32::Win32PathForms forms;
+    SaveSettings(settings, store, forms, win32::WideToUtf8(TestFolder()));
     MoveCursorTo(200, 200);
     trace_ = WineTrace();
     saver_ = StartTraced(InFolder(L"Mirokan.scr"), L"/s", channels);
@@ -75,6 +76,11 @@ std::wstring LongJapanesePath() {
   }
 }
 
+std::wstring UnicodeMusicPath() {
+  CreateDirectoryW(InFolder(L"Łukasz 민수").c_str(), nullptr);
+  return InFolder(L"Łukasz 민수\\曲 Łódź.mp3");
+}
+
 // What a session with a music file sends: an MP3 under a long Japanese path is opened under
 // its whole path, watched, and closed once at the end (Wine cannot play it: no sound
 // device); a WAV asks for a device, plays nothing, and the end stops the sound all the
@@ -82,7 +88,7 @@ std::wstring LongJapanesePath() {
 TEST_F(MusicSession, MusicFilesPlayAndStopByTheirEnding) {
   struct Case {
     std::wstring file;
-    const char* contents;
+    const char* contents;  // null: no such file
     const wchar_t* channels;
     const char* started;  // traced once the music began; null: nothing to wait for
     std::vector<std::pair<const char*, int>> counts;  // in the whole trace
@@ -95,16 +101,26 @@ TEST_F(MusicSession, MusicFilesPlayAndStopByTheirEnding) {
        L"+mci",
        "status MP3Play mode",
        {{"(L\"open \\\"", 1}, {"\"close MP3Play\"", 1}}},
+      // Outside code page 932: stored so that it comes back, and opened by its wide path.
+      {UnicodeMusicPath(),
+       "ID3",
+       L"+mci",
+       "status MP3Play mode",
+       {{"(L\"open \\\"", 1}, {"\"close MP3Play\"", 1}}},
       {InFolder(L"曲.WAV"),
        "RIFF",
        L"+winmm",
        "waveOutGetNumDevs",
        {{"PlaySound pszSound='0000000000000000'", 1}}},
       {InFolder(L"tune.ogg"), "OggS", L"+mci", nullptr, {{"MP3Play", 0}}},
+      // Kept by the settings, given up by this session alone.
+      {InFolder(L"absent.mp3"), nullptr, L"+mci", nullptr, {{"MP3Play", 0}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(win32::WideToUtf8(c.file));
-    ASSERT_TRUE(WriteFileBytes(c.file, c.contents));
+    if (c.contents) {
+      ASSERT_TRUE(WriteFileBytes(c.file, c.contents));
+    }
     StartSession(Settings{kBgmFile, 0, win32::WideToUtf8(c.file)}, c.channels);
     if (c.started) {
       EXPECT_TRUE(Traced(c.started));
