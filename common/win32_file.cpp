@@ -2,8 +2,11 @@
 #include "common/win32_file.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "common/win32_handles.h"
 
@@ -24,6 +27,35 @@ bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+struct LocalFreer {
+  void operator()(void* memory) const { LocalFree(memory); }
+};
+using LocalMemory = std::unique_ptr<void, LocalFreer>;
+
+// Full access for the user this process runs as and no one else; protected, so the folder's
+// inheritable entries (a shared temporary folder's, say) are not added.
+LocalMemory UserOnlyDescriptor() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
+  const UniqueKernelHandle owned_token(token);
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<std::uint8_t> user(size);
+  if (size == 0 || !GetTokenInformation(token, TokenUser, user.data(), size, &size)) return nullptr;
+  wchar_t* sid_text = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid_text)) {
+    return nullptr;
+  }
+  const LocalMemory owned_sid_text(sid_text);
+  const std::wstring sddl = std::wstring(L"D:P(A;;FA;;;") + sid_text + L")";
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                            &descriptor, nullptr)) {
+    return nullptr;
+  }
+  return LocalMemory(descriptor);
+}
+
 }  // namespace
 
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
@@ -31,14 +63,23 @@ bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> byte
 }
 
 bool WriteWholeFile(const std::wstring& path,
-                    std::initializer_list<std::span<const std::uint8_t>> pieces) {
+                    std::initializer_list<std::span<const std::uint8_t>> pieces,
+                    FileReaders readers) {
+  SECURITY_ATTRIBUTES security{.nLength = sizeof(security)};
+  LocalMemory descriptor;
+  if (readers == FileReaders::kUserOnly) {
+    descriptor = UserOnlyDescriptor();
+    if (!descriptor) return false;
+    security.lpSecurityDescriptor = descriptor.get();
+  }
   // Written beside the target and renamed over it only when complete: a reader never finds
-  // a half-written file, and a failed write leaves the old one as it was.
+  // a half-written file, and a failed write leaves the old one as it was. The rename keeps
+  // the new file's own security.
   const std::wstring partial = path + L".partial";
   bool written = false;
   {
-    UniqueFile file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, descriptor ? &security : nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     written = std::all_of(pieces.begin(), pieces.end(),
                           [&](std::span<const std::uint8_t> piece) { return WriteAll(file.Get(), piece); });

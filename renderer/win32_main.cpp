@@ -1,5 +1,6 @@
 // Entry point of Mirokan.data, the tunnel renderer that the screen saver starts. The command
-// line is ignored; a failed snapshot read ends the process with code 1 inside the set-up.
+// line names the snapshot to read; a failed snapshot read ends the process with code 1 inside
+// the set-up.
 #include <windows.h>
 
 #include "renderer/win32_render_window.h"

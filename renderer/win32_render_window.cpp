@@ -283,7 +283,9 @@ void CloseRenderWindow() {
 
 void RunRenderer() {
   State().pixel_format = ChoosePixelFormatEarly();
-  SnapshotRead snapshot(SnapshotPath());
+  // The file its session wrote; by hand, without one, the usual place.
+  std::wstring path = SnapshotArgument(GetCommandLineW());
+  SnapshotRead snapshot(path.empty() ? SnapshotPath() : std::move(path));
   if (!OpenRenderWindow(snapshot)) return;
   Renderer& renderer = State();
   GetCursorPos(&renderer.StartCursor);

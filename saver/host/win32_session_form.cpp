@@ -40,10 +40,15 @@ void SessionForm::Form_Load() {
   }
   // Main has removed any older picture already. The temporary folder may name a folder that
   // is gone; the programs' own folder is the place of last resort.
+  // The renderer is told which file this is: where it was written is for this session to say.
+  std::wstring snapshot = SnapshotPath();
   for (const std::wstring& place : SnapshotPlaces()) {
-    if (Image().SaveAsBitmap(place)) break;
+    if (Image().SaveAsBitmap(place)) {
+      snapshot = place;
+      break;
+    }
   }
-  StartRenderer();
+  StartRenderer(snapshot);
   StartMusic();
 
   POINT cursor{};
@@ -101,10 +106,10 @@ void SessionForm::Timer3_Timer() {
   }
 }
 
-void SessionForm::StartRenderer() {
+void SessionForm::StartRenderer(const std::wstring& snapshot) {
   // CreateProcess runs the file as a program whatever its extension; no association is asked.
   const std::wstring path = RendererPath();
-  std::wstring command_line = L"\"" + path + L"\"";
+  std::wstring command_line = RendererCommandLine(path, snapshot);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -136,6 +141,12 @@ void SessionForm::Form_QueryUnload() {
     case MusicFileKind::kOther:
       break;
   }
+}
+
+bool SessionForm::HandleMessage(UINT message, WPARAM wparam, LPARAM, LRESULT&) {
+  // A log-off or shut-down: Windows ends the process once this returns, and no unload runs.
+  if (message == WM_ENDSESSION && wparam) RemoveSnapshots();
+  return false;
 }
 
 void SessionForm::Form_Unload() {

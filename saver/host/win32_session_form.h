@@ -23,7 +23,8 @@ class SessionForm final : public Form {
   void Timer1_Timer();
   void Timer2_Timer();
   void Timer3_Timer();
-  void StartRenderer();
+  bool HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+  void StartRenderer(const std::wstring& snapshot);
   void StartMusic();
 
   SaverState& state_;

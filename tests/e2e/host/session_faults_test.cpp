@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include "common/snapshot_path.h"
+#include "common/win32_handles.h"
 #include "e2e_checks.h"
 
 namespace mirokan::e2e {
@@ -76,7 +77,50 @@ TEST_F(SessionFaults, LeftoverSnapshotsGoAtTheNextStartWhateverItIsFor) {
   }
 }
 
+// Whether the DACL of `path` lets no one but the user running us in. Wine keeps no DACL of its
+// own: it turns ours into the file's Unix mode and reads that back as the user's and the
+// system's entries, where a file the folder decides gets one for Everyone too.
+bool ForTheUserAlone(const std::wstring& path) {
+  std::uint8_t descriptor[4096] = {}, user[256] = {}, system[SECURITY_MAX_SID_SIZE] = {};
+  DWORD size = sizeof(system);
+  HANDLE token = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  ACL* dacl = nullptr;
+  if (!GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof(descriptor),
+                        &size) ||
+      !CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &(size = sizeof(system))) ||
+      !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ||
+      !GetTokenInformation(token, TokenUser, user, sizeof(user), &size) ||
+      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !dacl) {
+    return false;
+  }
+  CloseHandle(token);
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace)) return false;
+    void* sid = &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart;
+    if (!EqualSid(sid, reinterpret_cast<TOKEN_USER*>(user)->User.Sid) && !EqualSid(sid, system)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A log-off or shut-down ends the process once WM_ENDSESSION returns, unloading nothing: the
+// picture, which only the user could read, goes in that handler.
+TEST_F(SessionFaults, LogOffInTheMiddleOfARunLeavesNoPicture) {
+  Process saver = StartSession();
+  HWND session = WaitForWindow(saver.Id(), nullptr, L"Zarvo_Main");
+  ASSERT_TRUE(TunnelRuns());
+  EXPECT_TRUE(ForTheUserAlone(snapshot_));
+  EXPECT_TRUE(SendMessageW(session, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+  SendMessageW(session, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_FALSE(FileExistsAt(snapshot_));
+  saver.Kill();
+}
+
 // Only this session's picture reaches the renderer, wherever it could be written: past a
+// newer file planted in the programs' folder that no start can remove, past a
 // stale one that cannot be replaced (read-only, which Windows will not rename over, and a
 // folder where the half-written file would go), past a TEMP naming a removed RAM disk
 // (GetTempPathW still answers), or without a usable one (longer than MAX_PATH).
@@ -85,8 +129,19 @@ TEST_F(SessionFaults, TheRendererGetsThisSessionsPictureWhereverItCouldBeWritten
   const auto temporary = [](const std::wstring& folder) {
     for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, folder.c_str());
   };
+  const std::wstring planted = InFolder(L"Zarvo.bmp");
+  win32::UniqueFile held;
   const std::function<void()> faults[] = {
       [&] {
+        ASSERT_TRUE(WriteFileBytes(planted, "planted"));
+        held.Reset(CreateFileW(planted.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES,
+                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        const FILETIME future{0, 0x7F000000};
+        SetFileTime(held.Get(), nullptr, nullptr, &future);
+      },
+      [&] {
+        held.Reset();
+        DeleteFileW(planted.c_str());
         ASSERT_TRUE(WriteFileBytes(snapshot_, "a killed session's desktop"));
         SetFileAttributesW(snapshot_.c_str(), FILE_ATTRIBUTE_READONLY);
         CreateDirectoryW(blocked.c_str(), nullptr);
@@ -101,7 +156,7 @@ TEST_F(SessionFaults, TheRendererGetsThisSessionsPictureWhereverItCouldBeWritten
     EXPECT_TRUE(TunnelRuns());
     EXPECT_TRUE(TopWindows(renderer.Id(), L"#32770", nullptr, true).empty()) << "a message";
     ExpectMouseEnds(saver);
-    EXPECT_FALSE(FileExistsAt(InFolder(L"Zarvo.bmp"))) << "the snapshot is left behind";
+    EXPECT_TRUE(held.Valid() || !FileExistsAt(planted)) << "the snapshot is left behind";
   }
   RemoveDirectoryW(blocked.c_str());
 }
