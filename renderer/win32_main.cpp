@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include "renderer/win32_render_window.h"
+#include "renderer/win32_system_gl.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Without the system's OpenGL nothing can be drawn: a failed window set-up, silent.
+  if (!mirokan::win32::LoadSystemGl()) return 0;
   mirokan::win32::RunRenderer();
   return 0;
 }

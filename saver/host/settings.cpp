@@ -58,7 +58,7 @@ std::string PercentEncoded(std::string_view text) {
   std::string encoded;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte > ' ' && byte < 0x7F && c != '%' && c != '"' && c != '\'') {
+    if (byte >= ' ' && byte < 0x7F && c != '%') {
       encoded += c;
     } else {
       encoded += '%';

@@ -98,8 +98,8 @@ bool SaveSettings(const Settings& settings, ProfileStore& store, PathForms& form
 // Whether the session plays the chosen music file: kind 2 and a file that opens now.
 bool MusicFileOpens(const Settings& settings, FileProbe& probe);
 
-// Percent-encoding of UTF-8 text into printable ASCII without blanks or quotes (which the
-// profile functions would strip), and back; nullopt for a broken escape.
+// Percent-encoding of UTF-8 text into printable ASCII, and back; nullopt for a broken escape.
+// (A path neither starts nor ends with the blanks or quotes the profile functions strip.)
 std::string PercentEncoded(std::string_view text);
 std::optional<std::string> PercentDecoded(std::string_view text);
 
