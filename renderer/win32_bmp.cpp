@@ -77,10 +77,11 @@ SnapshotPicture ReadAndBuildLevels(const std::wstring& path) {
   BitmapReadResult& read = picture.read;
   if (!read.pixels) return picture;
   const auto stride = static_cast<std::size_t>(PaddedRowLength(read.width));
-  for (const ScreenRect& part : PictureParts(picture.pictured, read.width, read.height)) {
-    const RgbView view{{part.Width(), part.Height()},
+  for (const ScreenRect& part : PictureParts(picture.pictured, read.file_width, read.file_height)) {
+    const ScreenRect held = HeldPart(part, read.scale, read.width, read.height);
+    const RgbView view{{held.Width(), held.Height()},
                        stride,
-                       read.pixels->data() + PartOffset(read.width, read.height, part)};
+                       read.pixels->data() + PartOffset(read.width, read.height, held)};
     // The driver's largest size is not known without a context: the upload leaves out the
     // levels it cannot take.
     picture.parts.push_back(

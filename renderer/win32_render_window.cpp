@@ -86,8 +86,8 @@ GLuint TextureOf(const Renderer& renderer, const std::optional<ScreenRect>& part
 bool LoadTunnelTextures(SnapshotRead& snapshot, Renderer& renderer) {
   const SnapshotPicture picture = LoadSnapshotPicture(snapshot);
   renderer.pictured = picture.pictured;
-  renderer.picture_width = picture.read.width;
-  renderer.picture_height = picture.read.height;
+  renderer.picture_width = picture.read.file_width;
+  renderer.picture_height = picture.read.file_height;
   for (const PartLevels& part : picture.parts) {
     GLuint name = 0;
     BindTunnelTexture(name);
