@@ -1,6 +1,7 @@
 // A running session and the faults around it: its renderer killed, its snapshot gone before
 // the renderer reads it, the session itself killed. The session and the next run hold.
 #include <windows.h>
+#include <sddl.h>
 #include <tlhelp32.h>
 
 #include "common/snapshot_path.h"
@@ -77,33 +78,30 @@ TEST_F(SessionFaults, LeftoverSnapshotsGoAtTheNextStartWhateverItIsFor) {
   }
 }
 
-// Whether the DACL of `path` lets no one but the user running us in. Wine keeps no DACL of its
-// own: it turns ours into the file's Unix mode and reads that back as the user's and the
-// system's entries, where a file the folder decides gets one for Everyone too.
+// Whether the DACL of `path` lets no one in but the user running us (and the system: Wine
+// keeps no DACL, it turns ours into the file's Unix mode and reads that back as the user's and
+// the system's entries, where a file its folder decides also gets one for Everyone).
 bool ForTheUserAlone(const std::wstring& path) {
-  std::uint8_t descriptor[4096] = {}, user[256] = {}, system[SECURITY_MAX_SID_SIZE] = {};
-  DWORD size = sizeof(system);
+  std::uint8_t descriptor[4096] = {}, user[256] = {};
+  DWORD size = 0;
   HANDLE token = nullptr;
-  BOOL present = FALSE, defaulted = FALSE;
-  ACL* dacl = nullptr;
+  wchar_t *dacl = nullptr, *sid = nullptr;
   if (!GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof(descriptor),
                         &size) ||
-      !CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &(size = sizeof(system))) ||
       !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ||
       !GetTokenInformation(token, TokenUser, user, sizeof(user), &size) ||
-      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !dacl) {
+      !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid) ||
+      !ConvertSecurityDescriptorToStringSecurityDescriptorW(
+          descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &dacl, nullptr)) {
     return false;
   }
-  CloseHandle(token);
-  for (DWORD i = 0; i < dacl->AceCount; ++i) {
-    void* ace = nullptr;
-    if (!GetAce(dacl, i, &ace)) return false;
-    void* sid = &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart;
-    if (!EqualSid(sid, reinterpret_cast<TOKEN_USER*>(user)->User.Sid) && !EqualSid(sid, system)) {
-      return false;
-    }
+  // Entries end ";;;<trustee>)": drop the user's and the system's, and see that none is left.
+  std::wstring rest = dacl;
+  for (const std::wstring& trustee : {std::wstring(L";;;") + sid + L")", std::wstring(L";;;SY)")}) {
+    for (std::size_t at; (at = rest.find(trustee)) != std::wstring::npos;)
+      rest.erase(at, trustee.size());
   }
-  return true;
+  return rest.find(L";;;") == std::wstring::npos && rest.find(L'(') != std::wstring::npos;
 }
 
 // A log-off or shut-down ends the process once WM_ENDSESSION returns, unloading nothing: the
