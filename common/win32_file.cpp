@@ -91,6 +91,25 @@ bool WriteWholeFile(const std::wstring& path,
   return false;
 }
 
+std::wstring ShortEnoughPath(const std::wstring& path) {
+  if (path.size() < MAX_PATH) return path;
+  const auto slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return {};
+  // The short form is asked for under the long-path prefix, which lifts MAX_PATH.
+  const bool unc = path.starts_with(L"\\\\");
+  const std::wstring folder =
+      (unc ? L"\\\\?\\UNC" + path.substr(1, slash - 1) : L"\\\\?\\" + path.substr(0, slash));
+  std::wstring short_folder(32768, L'\0');
+  const DWORD length = GetShortPathNameW(folder.c_str(), short_folder.data(),
+                                         static_cast<DWORD>(short_folder.size()));
+  if (length == 0 || length >= short_folder.size()) return {};
+  short_folder.resize(length);
+  short_folder.erase(0, unc ? 7 : 4);
+  if (unc) short_folder.insert(0, L"\\");
+  const std::wstring usable = short_folder + path.substr(slash);
+  return usable.size() < MAX_PATH ? usable : std::wstring();
+}
+
 std::wstring ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

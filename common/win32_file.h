@@ -10,6 +10,10 @@
 
 namespace mirokan::win32 {
 
+// `path` in a form the calls without long-path support take (shorter than MAX_PATH): itself,
+// or its folder's short (8.3) form and its name; empty when neither fits.
+std::wstring ShortEnoughPath(const std::wstring& path);
+
 // The folder holding the running program, without a trailing backslash (unless a root).
 std::wstring ProgramFolder();
 

@@ -6,6 +6,7 @@
 
 #include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
+#include "common/win32_file.h"
 #include "common/win32_handles.h"
 #include "saver/host/win32_application.h"
 #include "saver/host/win32_profile_store.h"
@@ -108,15 +109,19 @@ void SessionForm::Timer3_Timer() {
 
 void SessionForm::StartRenderer(const std::wstring& snapshot) {
   // CreateProcess runs the file as a program whatever its extension; no association is asked.
-  const std::wstring path = RendererPath();
+  // It takes no path of MAX_PATH or more: a folder that deep is named in its short form.
+  const std::wstring long_path = RendererPath();
+  const std::wstring short_path = ShortEnoughPath(long_path);
+  const std::wstring& path = short_path.empty() ? long_path : short_path;
   std::wstring command_line = RendererCommandLine(path, snapshot);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION info{};
+  const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
   if (CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     ProgramFolder().c_str(), &startup, &info)) {
+                     folder.c_str(), &startup, &info)) {
     // The renderer runs on its own; its handles are not needed.
     const UniqueKernelHandle thread(info.hThread);
     const UniqueKernelHandle process(info.hProcess);
