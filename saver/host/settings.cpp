@@ -112,10 +112,6 @@ void LoadSettings(Settings& settings, ProfileStore& store, PathForms& forms,
   if (settings.BGMFile.empty() && settings.BGMKind == kBgmFile) settings.BGMKind = kBgmNone;
 }
 
-bool MusicFileOpens(const Settings& settings, FileProbe& probe) {
-  return settings.BGMKind == kBgmFile && FileExists(probe, settings.BGMFile);
-}
-
 bool SaveSettings(const Settings& settings, ProfileStore& store, PathForms& forms,
                   std::string_view program_folder) {
   const std::string path = SettingsFilePath(program_folder);

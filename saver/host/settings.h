@@ -95,9 +95,6 @@ void LoadSettings(Settings& settings, ProfileStore& store, PathForms& forms,
 bool SaveSettings(const Settings& settings, ProfileStore& store, PathForms& forms,
                   std::string_view program_folder);
 
-// Whether the session plays the chosen music file: kind 2 and a file that opens now.
-bool MusicFileOpens(const Settings& settings, FileProbe& probe);
-
 // Percent-encoding of UTF-8 text into printable ASCII, and back; nullopt for a broken escape.
 // (A path neither starts nor ends with the blanks or quotes the profile functions strip.)
 std::string PercentEncoded(std::string_view text);

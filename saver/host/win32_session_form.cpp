@@ -4,6 +4,11 @@
 // cursor back, deletes the snapshot and ends the program.
 #include "saver/host/win32_session_form.h"
 
+#include <atomic>
+
+#include "saver/music/win32_media_service.h"
+#include "saver/music/win32_sound_player.h"
+
 #include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
 #include "common/win32_file.h"
@@ -62,40 +67,76 @@ void SessionForm::Form_Load() {
   }
 }
 
+// The player and what it plays through, shared with every call posted to the music thread.
+struct SessionForm::Music {
+  explicit Music(MusicSettings settings)
+      : file(settings.BGMFile), player(media, sound, last_api_result, std::move(settings)) {}
+  std::string file;
+  MciMediaService media;
+  WinmmSoundPlayer sound;
+  std::int32_t last_api_result = 0;
+  BgmPlayer player;
+  std::atomic<bool> cd_watching{true};
+  bool file_given_up = false;  // the music thread's alone
+};
+
+void SessionForm::PostMusic(void (*call)(Music&)) {
+  music_thread_.Post([music = music_, call] { call(*music); });
+}
+
 void SessionForm::StartMusic() {
-  music_ = std::make_unique<BgmPlayer>(
-      media_, sound_, state_.LastApiResult,
-      MusicSettings{state_.settings.BGMRepeat, state_.settings.BGMFile});
-  if (state_.settings.BGMKind == kBgmCd) {
-    music_->OpenCD();
+  const Settings& settings = state_.settings;
+  if (settings.BGMKind != kBgmCd && settings.BGMKind != kBgmFile) return;
+  music_ = std::make_shared<Music>(MusicSettings{settings.BGMRepeat, settings.BGMFile});
+  if (settings.BGMKind == kBgmCd) {
+    PostMusic([](Music& music) { music.player.OpenCD(); });
     timer2_.SetEnabled(true);
-  } else if (state_.settings.BGMKind == kBgmFile) {
-    // The one place a file that cannot be opened now is given up, for this session only.
-    Win32FileProbe probe;
-    if (!MusicFileOpens(state_.settings, probe)) return;
-    music_file_kind_ = MusicFileKindOf(state_.settings.BGMFile);
-    switch (music_file_kind_) {
-      case MusicFileKind::kWav:
-        music_->PlayWAV();
-        break;
-      case MusicFileKind::kMp3:
-        music_->PlayMP3();
-        timer1_.SetEnabled(true);
-        break;
-      case MusicFileKind::kOther:
-        break;
-    }
+    return;
+  }
+  music_file_kind_ = MusicFileKindOf(settings.BGMFile);
+  switch (music_file_kind_) {
+    case MusicFileKind::kWav:
+      PostMusic([](Music& music) {
+        // The one place a file that cannot be opened now is given up, for this session only.
+        Win32FileProbe probe;
+        music.file_given_up = !FileExists(probe, music.file);
+        if (!music.file_given_up) music.player.PlayWAV();
+      });
+      break;
+    case MusicFileKind::kMp3:
+      PostMusic([](Music& music) {
+        Win32FileProbe probe;
+        music.file_given_up = !FileExists(probe, music.file);
+        if (!music.file_given_up) music.player.PlayMP3();
+      });
+      timer1_.SetEnabled(true);
+      break;
+    case MusicFileKind::kOther:
+      break;
   }
 }
 
+// A watch tick is not posted while the last call still runs (a slow drive): ticks would pile up.
 void SessionForm::Timer1_Timer() {
-  if (music_) music_->RepeatMP3();
+  if (!music_ || music_thread_.Busy()) return;
+  PostMusic([](Music& music) {
+    if (!music.file_given_up) music.player.RepeatMP3();
+  });
 }
 
+// The watch's verdict comes from the music thread: a failed check switches it off at the next
+// tick, before anything more is sent.
 void SessionForm::Timer2_Timer() {
   if (!music_) return;
-  music_->WatchCD();
-  timer2_.SetEnabled(music_->CDWatching());
+  if (!music_->cd_watching) {
+    timer2_.SetEnabled(false);
+    return;
+  }
+  if (music_thread_.Busy()) return;
+  PostMusic([](Music& music) {
+    music.player.WatchCD();
+    music.cd_watching = music.player.CDWatching();
+  });
 }
 
 void SessionForm::Timer3_Timer() {
@@ -133,19 +174,28 @@ void SessionForm::Form_QueryUnload() {
   // A CD watch that switched itself off after a failed check has nothing left to stop.
   if (timer2_.Enabled()) {
     timer2_.SetEnabled(false);
-    music_->StopCD();
+    PostMusic([](Music& music) {
+      if (music.cd_watching) music.player.StopCD();
+    });
   }
   timer1_.SetEnabled(false);
   switch (music_file_kind_) {
     case MusicFileKind::kWav:
-      music_->StopWAV();
+      PostMusic([](Music& music) {
+        if (!music.file_given_up) music.player.StopWAV();
+      });
       break;
     case MusicFileKind::kMp3:
-      music_->StopMP3();
+      PostMusic([](Music& music) {
+        if (!music.file_given_up) music.player.StopMP3();
+      });
       break;
     case MusicFileKind::kOther:
       break;
   }
+  // The music stops before the program ends, unless a dead drive holds the thread: then the
+  // program's end takes it.
+  music_thread_.Drain(std::chrono::seconds(2));
 }
 
 bool SessionForm::HandleMessage(UINT message, WPARAM wparam, LPARAM, LRESULT&) {

@@ -31,7 +31,8 @@ class MusicSession : public ::testing::Test {
     MoveCursorTo(200, 200);
     trace_ = WineTrace();
     saver_ = StartTraced(InFolder(L"Mirokan.scr"), L"/s", channels);
-    ASSERT_NE(WaitForWindow(saver_.Id(), nullptr, L"Zarvo_Main"), nullptr);
+    session_ = WaitForWindow(saver_.Id(), nullptr, L"Zarvo_Main");
+    ASSERT_NE(session_, nullptr);
   }
   // Moves the mouse far enough; returns the whole trace of the session.
   std::string EndSession() {
@@ -46,12 +47,19 @@ class MusicSession : public ::testing::Test {
 
   WineTrace trace_;
   Process saver_;
+  HWND session_ = nullptr;
 };
 
 TEST_F(MusicSession, NoCdDriveSwitchesTheWatchOffAndTheEndSendsNothing) {
   StartSession(Settings{kBgmCd, 0, ""});
   // The first CD watch tick comes 200 ms after the start; give it many more.
   ASSERT_TRUE(Traced("status cdaudio current track"));
+  // Sent by another thread than the session window's (Wine's trace lines begin with the
+  // thread's id): a slow drive must not hold the mouse watch.
+  const std::string text = trace_.Text();
+  const std::size_t line = text.rfind('\n', text.find("status cdaudio current track")) + 1;
+  EXPECT_NE(std::stoul(text.substr(line, text.find(':', line) - line), nullptr, 16),
+            GetWindowThreadProcessId(session_, nullptr));
   // A few more ticks: a switched-off watch sends nothing more.
   EXPECT_FALSE(
       WaitUntil([&] { return Count(trace_.Text(), "status cdaudio current track") > 1; }, 1s));
