@@ -6,9 +6,6 @@
 
 #include <atomic>
 
-#include "saver/music/win32_media_service.h"
-#include "saver/music/win32_sound_player.h"
-
 #include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
 #include "common/win32_file.h"
@@ -16,6 +13,8 @@
 #include "saver/host/win32_application.h"
 #include "saver/host/win32_profile_store.h"
 #include "saver/host/win32_startup.h"
+#include "saver/music/win32_media_service.h"
+#include "saver/music/win32_sound_player.h"
 
 namespace mirokan::win32 {
 
@@ -45,8 +44,8 @@ void SessionForm::Form_Load() {
     }
   }
   // Main has removed any older picture already. The temporary folder may name a folder that
-  // is gone; the programs' own folder is the place of last resort.
-  // The renderer is told which file this is: where it was written is for this session to say.
+  // is gone; the programs' own folder is the place of last resort. The renderer is told which
+  // file this is: where it was written is for this session to say.
   std::wstring snapshot = SnapshotPath();
   for (const std::wstring& place : SnapshotPlaces()) {
     if (Image().SaveAsBitmap(place)) {
