@@ -13,11 +13,16 @@ struct MusicThread::Shared {
   std::deque<std::function<void()>> calls;
   bool running = false;
   bool closing = false;
+  bool started = false;
 };
 
-MusicThread::MusicThread() : shared_(std::make_shared<Shared>()) {
-  // Detached, holding its own share: a call stuck on a dead drive ends with the process.
-  std::thread([shared = shared_] {
+MusicThread::MusicThread() : shared_(std::make_shared<Shared>()) {}
+
+namespace {
+
+// Detached, holding its own share: a call stuck on a dead drive ends with the process.
+void StartThread(std::shared_ptr<MusicThread::Shared> shared) {
+  std::thread([shared = std::move(shared)] {
     std::unique_lock lock(shared->mutex);
     for (;;) {
       shared->changed.wait(lock, [&] { return shared->closing || !shared->calls.empty(); });
@@ -34,6 +39,8 @@ MusicThread::MusicThread() : shared_(std::make_shared<Shared>()) {
   }).detach();
 }
 
+}  // namespace
+
 MusicThread::~MusicThread() {
   const std::lock_guard lock(shared_->mutex);
   shared_->closing = true;
@@ -42,6 +49,11 @@ MusicThread::~MusicThread() {
 
 void MusicThread::Post(std::function<void()> call) {
   const std::lock_guard lock(shared_->mutex);
+  // Started with the first call: a session without music makes no thread.
+  if (!shared_->started) {
+    StartThread(shared_);
+    shared_->started = true;
+  }
   shared_->calls.push_back(std::move(call));
   shared_->changed.notify_all();
 }

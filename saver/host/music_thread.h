@@ -23,8 +23,9 @@ class MusicThread {
   // Waits until every posted call has run, at most `deadline`; false when one still runs.
   bool Drain(std::chrono::milliseconds deadline);
 
- private:
   struct Shared;
+
+ private:
   std::shared_ptr<Shared> shared_;
 };
 

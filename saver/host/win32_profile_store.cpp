@@ -49,16 +49,21 @@ std::string Win32ProfileStore::ReadString(std::string_view section, std::string_
 
 std::string Win32ProfileStore::ReadLongString(std::string_view section, std::string_view key,
                                               std::string_view path) {
-  // A whole path of the longest kind, percent-encoded, fits; a longer value is cut and then
-  // does not match the stored path, which is read instead.
   const std::wstring file = ProfilePath(path);
   if (file.empty()) return {};
-  std::wstring reply(1 << 19, L'\0');
-  const DWORD length =
-      GetPrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(), L"",
-                               reply.data(), static_cast<DWORD>(reply.size()), file.c_str());
-  reply.resize(std::min<std::size_t>(length, reply.size()));
-  return WideToUtf8(reply);
+  // Grown only while the value fills it: every start reads this key, which is mostly absent.
+  // A whole path of the longest kind, percent-encoded, fits the last size; a longer value is
+  // cut and then does not match the stored path, which is read instead.
+  for (std::size_t size = 1024;; size *= 8) {
+    std::wstring reply(size, L'\0');
+    const DWORD length =
+        GetPrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(), L"",
+                                 reply.data(), static_cast<DWORD>(size), file.c_str());
+    if (length + 1 < size || size >= (1 << 19)) {
+      reply.resize(std::min<std::size_t>(length, size));
+      return WideToUtf8(reply);
+    }
+  }
 }
 
 bool Win32ProfileStore::WriteString(std::string_view section, std::string_view key,
