@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mirokan {
@@ -20,14 +21,18 @@ inline constexpr const wchar_t* kSnapshotCompanionSuffixes[] = {L".partial"};
 // Joins a folder and the snapshot file name with exactly one backslash between them.
 std::wstring SnapshotPathIn(const std::wstring& folder);
 
+// The renderer's command line naming the snapshot its session wrote, and that snapshot read
+// back from such a line (empty when the line names none: the program's name alone).
+std::wstring RendererCommandLine(std::wstring_view program, std::wstring_view snapshot);
+std::wstring SnapshotArgument(std::wstring_view command_line);
+
 #ifdef _WIN32
 // The places a snapshot may be written, in the order the saver tries them: the temporary
 // folder (GetTempPathW) when there is one, then the programs' own folder. Always absolute.
 std::vector<std::wstring> SnapshotPlaces();
 
-// The snapshot to read: the newest file among the places (a stale one that could not be
-// removed never wins over the one just written elsewhere), or the first place when none holds
-// a file.
+// The snapshot a renderer reads when no session named one: the first place. A session names
+// the file it wrote; no rule that picks among files others may write ("the newest") is safe.
 std::wstring SnapshotPath();
 
 // Removes the snapshot and its companions from every place, read-only or not. A file that is

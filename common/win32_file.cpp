@@ -2,8 +2,11 @@
 #include "common/win32_file.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "common/win32_handles.h"
 
@@ -24,6 +27,35 @@ bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+struct LocalFreer {
+  void operator()(void* memory) const { LocalFree(memory); }
+};
+using LocalMemory = std::unique_ptr<void, LocalFreer>;
+
+// Full access for the user this process runs as and no one else; protected, so the folder's
+// inheritable entries (a shared temporary folder's, say) are not added.
+LocalMemory UserOnlyDescriptor() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
+  const UniqueKernelHandle owned_token(token);
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<std::uint8_t> user(size);
+  if (size == 0 || !GetTokenInformation(token, TokenUser, user.data(), size, &size)) return nullptr;
+  wchar_t* sid_text = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid_text)) {
+    return nullptr;
+  }
+  const LocalMemory owned_sid_text(sid_text);
+  const std::wstring sddl = std::wstring(L"D:P(A;;FA;;;") + sid_text + L")";
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                            &descriptor, nullptr)) {
+    return nullptr;
+  }
+  return LocalMemory(descriptor);
+}
+
 }  // namespace
 
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
@@ -31,14 +63,23 @@ bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> byte
 }
 
 bool WriteWholeFile(const std::wstring& path,
-                    std::initializer_list<std::span<const std::uint8_t>> pieces) {
+                    std::initializer_list<std::span<const std::uint8_t>> pieces,
+                    FileReaders readers) {
+  SECURITY_ATTRIBUTES security{.nLength = sizeof(security)};
+  LocalMemory descriptor;
+  if (readers == FileReaders::kUserOnly) {
+    descriptor = UserOnlyDescriptor();
+    if (!descriptor) return false;
+    security.lpSecurityDescriptor = descriptor.get();
+  }
   // Written beside the target and renamed over it only when complete: a reader never finds
-  // a half-written file, and a failed write leaves the old one as it was.
+  // a half-written file, and a failed write leaves the old one as it was. The rename keeps
+  // the new file's own security.
   const std::wstring partial = path + L".partial";
   bool written = false;
   {
-    UniqueFile file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, descriptor ? &security : nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     written = std::all_of(pieces.begin(), pieces.end(), [&](std::span<const std::uint8_t> piece) {
       return WriteAll(file.Get(), piece);
@@ -49,6 +90,25 @@ bool WriteWholeFile(const std::wstring& path,
   }
   DeleteFileW(partial.c_str());
   return false;
+}
+
+std::wstring ShortEnoughPath(const std::wstring& path) {
+  if (path.size() < MAX_PATH) return path;
+  const auto slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return {};
+  // The short form is asked for under the long-path prefix, which lifts MAX_PATH.
+  const bool unc = path.starts_with(L"\\\\");
+  const std::wstring folder =
+      (unc ? L"\\\\?\\UNC" + path.substr(1, slash - 1) : L"\\\\?\\" + path.substr(0, slash));
+  std::wstring short_folder(32768, L'\0');
+  const DWORD length = GetShortPathNameW(folder.c_str(), short_folder.data(),
+                                         static_cast<DWORD>(short_folder.size()));
+  if (length == 0 || length >= short_folder.size()) return {};
+  short_folder.resize(length);
+  short_folder.erase(0, unc ? 7 : 4);
+  if (unc) short_folder.insert(0, L"\\");
+  const std::wstring usable = short_folder + path.substr(slash);
+  return usable.size() < MAX_PATH ? usable : std::wstring();
 }
 
 std::wstring ProgramFolder() {

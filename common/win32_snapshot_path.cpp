@@ -18,23 +18,7 @@ std::vector<std::wstring> SnapshotPlaces() {
 }
 
 std::wstring SnapshotPath() {
-  const std::vector<std::wstring> places = SnapshotPlaces();
-  const std::wstring* newest = nullptr;
-  ULARGE_INTEGER newest_time{};
-  for (const std::wstring& place : places) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(place.c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      continue;
-    }
-    const ULARGE_INTEGER time{
-        {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
-    if (!newest || time.QuadPart > newest_time.QuadPart) {
-      newest = &place;
-      newest_time = time;
-    }
-  }
-  return newest ? *newest : places.front();
+  return SnapshotPlaces().front();
 }
 
 void RemoveSnapshots() {

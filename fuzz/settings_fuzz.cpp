@@ -2,7 +2,7 @@
 // rules).
 //
 // Input lines: the kind, the repeat track and the music file as the profile store returns
-// them, and whether that file opens ("1"). Checks: the loaded settings are consistent and
+// them, and the added key's whole path. Checks: the loaded settings are consistent and
 // survive a save and a load unchanged.
 #include <cstddef>
 #include <cstdint>
@@ -18,18 +18,10 @@ namespace {
 using mirokan::fuzz::AsText;
 using mirokan::fuzz::Check;
 using mirokan::fuzz::NextLine;
+using mirokan::testing::FakePathForms;
 using mirokan::testing::FakeProfileStore;
 
 constexpr std::string_view kFolder = "C:\\ミロカン";
-
-class AnswerProbe final : public mirokan::FileProbe {
- public:
-  explicit AnswerProbe(bool opens) : opens_(opens) {}
-  bool CanOpenForReading(std::string_view) override { return opens_; }
-
- private:
-  bool opens_;
-};
 
 }  // namespace
 
@@ -38,24 +30,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view kind = NextLine(rest);
   const std::string_view repeat = NextLine(rest);
   const std::string_view file = NextLine(rest);
-  const bool file_opens = NextLine(rest) == "1";
+  const std::string_view whole = NextLine(rest);
 
   const std::string path = mirokan::SettingsFilePath(kFolder);
   FakeProfileStore store;
   store.Put(path, mirokan::kKeyBgmKind, kind);
   store.Put(path, mirokan::kKeyBgmRepeat, repeat);
   store.Put(path, mirokan::kKeyBgmFile, file);
-  AnswerProbe probe(file_opens);
+  store.Put(path, mirokan::kKeyBgmFileUtf8, whole);
+  FakePathForms forms;
   mirokan::Settings loaded;
-  mirokan::LoadSettings(loaded, store, probe, kFolder);
-  Check(file_opens || loaded.BGMFile.empty());
+  mirokan::LoadSettings(loaded, store, forms, kFolder);
   Check(loaded.BGMKind != mirokan::kBgmFile || !loaded.BGMFile.empty());
 
   FakeProfileStore saved_store;
-  mirokan::SaveSettings(loaded, saved_store, kFolder);
-  AnswerProbe opens(true);
+  mirokan::SaveSettings(loaded, saved_store, forms, kFolder);
   mirokan::Settings again;
-  mirokan::LoadSettings(again, saved_store, opens, kFolder);
+  mirokan::LoadSettings(again, saved_store, forms, kFolder);
   Check(again.BGMKind == loaded.BGMKind && again.BGMRepeat == loaded.BGMRepeat &&
         again.BGMFile == loaded.BGMFile);
   return 0;

@@ -27,12 +27,13 @@ SetCompressor /SOLID lzma
 !define SPI_SETSCREENSAVEACTIVE 17
 ; SPIF_UPDATEINIFILE | SPIF_SENDCHANGE: stored for the user and announced to running programs.
 !define SPIF_STORE_AND_ANNOUNCE 3
-; Our texts carry our name (packaging/CMakeLists.txt names them so): a README.txt or
-; LICENSE.txt of the user's in the chosen folder is neither overwritten nor, at uninstall,
-; deleted.
+; Our texts and our uninstaller carry our name (packaging/CMakeLists.txt names the texts so):
+; a README.txt, LICENSE.txt or Uninstall.exe of the user's in the chosen folder is neither
+; overwritten nor, at uninstall, deleted.
 !define README_NAME "Mirokan-README.txt"
 !define LICENSE_NAME "Mirokan-LICENSE.txt"
 !define WATCHER "MirokanWatch.exe"
+!define UNINSTALLER_NAME "Mirokan-Uninstall.exe"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -98,7 +99,7 @@ Section
   File "${STAGE}/${WATCHER}"
   File "${STAGE}/${README_NAME}"
   File "${STAGE}/${LICENSE_NAME}"
-  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  WriteUninstaller "$INSTDIR\${UNINSTALLER_NAME}"
 
   ; The system starts the saver from this value's text as it stands; the short form keeps a
   ; user folder with blanks out of its way (it is the long form where 8.3 names are off).
@@ -117,8 +118,8 @@ Section
   WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Mirokan.scr"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER_NAME}"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER_NAME}" /S'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -148,7 +149,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Mirokan.ini"
   Delete "$INSTDIR\${README_NAME}"
   Delete "$INSTDIR\${LICENSE_NAME}"
-  Delete "$INSTDIR\Uninstall.exe"
+  Delete "$INSTDIR\${UNINSTALLER_NAME}"
   ; A session that was killed leaves its desktop snapshot behind, perhaps half-written (in
   ; the program folder when the temporary folder could not take it).
   Delete "$TEMP\Zarvo.bmp"

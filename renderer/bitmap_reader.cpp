@@ -53,12 +53,21 @@ bool SkipBytes(ByteSource& source, std::uint64_t count) {
   return true;
 }
 
-bool PlausibleSize(std::int64_t width, std::int64_t height) {
-  return width >= 1 && height >= 1 && width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
-         width * height <= kMaxBitmapPixels;
+std::int64_t Scaled(std::int64_t length, std::int64_t scale) {
+  return (length + scale - 1) / scale;
 }
 
 }  // namespace
+
+std::int32_t ScaleToFit(std::int64_t width, std::int64_t height) {
+  if (width < 1 || height < 1 || width > kMaxFileSide || height > kMaxFileSide) return 0;
+  std::int32_t scale = 1;
+  while (Scaled(width, scale) > kMaxBitmapSide || Scaled(height, scale) > kMaxBitmapSide ||
+         Scaled(width, scale) * Scaled(height, scale) > kMaxBitmapPixels) {
+    ++scale;
+  }
+  return scale;
+}
 
 std::size_t MemoryByteSource::Read(std::span<std::byte> into) {
   const std::size_t count = std::min(into.size(), bytes_.size() - position_);
@@ -88,6 +97,55 @@ void SwapRows(std::span<std::uint8_t> pixels, std::int32_t width, std::size_t fi
   }
 }
 
+// The file's rows, read one at a time from the bottom, into `result`'s pixels scaled down by
+// result.scale: each held pixel the rounded mean of its block, in red-green-blue order. Rows
+// the file does not hold stay zero.
+void ReadScaled(ByteSource& source, std::uint64_t readable, BitmapReadResult& result) {
+  const std::int64_t scale = result.scale;
+  const auto file_width = static_cast<std::size_t>(result.file_width);
+  const auto width = static_cast<std::size_t>(result.width);
+  const auto out_stride = static_cast<std::size_t>(PaddedRowLength(result.width));
+  std::vector<std::byte> row(static_cast<std::size_t>(PaddedRowLength(result.file_width)));
+  std::vector<std::uint32_t> sums(width * 3);
+  std::int64_t block = -1;  // the held row being summed, counted from the top
+  std::int64_t rows_in_block = 0;
+  const auto flush = [&] {
+    if (block < 0) return;
+    std::uint8_t* out =
+        result.pixels->data() + static_cast<std::size_t>(result.height - 1 - block) * out_stride;
+    for (std::size_t x = 0; x < width; ++x) {
+      const std::int64_t columns =
+          std::min<std::int64_t>(result.file_width, (x + 1) * scale) - x * scale;
+      const auto count = static_cast<std::uint32_t>(columns * rows_in_block);
+      for (int c = 0; c < 3; ++c) {
+        out[x * 3 + 2 - c] = static_cast<std::uint8_t>((sums[x * 3 + c] + count / 2) / count);
+      }
+    }
+    std::fill(sums.begin(), sums.end(), 0);
+  };
+  for (std::int64_t bottom = 0; bottom < result.file_height; ++bottom) {
+    if (readable < row.size() || ReadFully(source, row) != row.size()) {
+      result.messages.push_back(BitmapMessage::kErrorReadingBitmapData);
+      break;
+    }
+    readable -= row.size();
+    const std::int64_t held = (result.file_height - 1 - bottom) / scale;
+    if (held != block) {
+      flush();
+      block = held;
+      rows_in_block = 0;
+    }
+    ++rows_in_block;
+    for (std::size_t x = 0; x < file_width; ++x) {
+      for (std::size_t c = 0; c < 3; ++c) {
+        sums[x / static_cast<std::size_t>(scale) * 3 + c] +=
+            std::to_integer<std::uint32_t>(row[x * 3 + c]);
+      }
+    }
+  }
+  flush();
+}
+
 }  // namespace
 
 BitmapReadResult ReadBitmap(ByteSource& source) {
@@ -106,12 +164,15 @@ BitmapReadResult ReadBitmap(ByteSource& source) {
     return result;
   }
 
-  result.width = static_cast<std::int32_t>(LittleEndian32(header, kWidthOffset));
-  result.height = static_cast<std::int32_t>(LittleEndian32(header, kHeightOffset));
+  result.width = result.file_width =
+      static_cast<std::int32_t>(LittleEndian32(header, kWidthOffset));
+  result.height = result.file_height =
+      static_cast<std::int32_t>(LittleEndian32(header, kHeightOffset));
   const std::int64_t width = result.width;
   const std::int64_t height = result.height;
   // Top-down (negative height), empty or absurd pictures cannot be uploaded as read.
-  if (!PlausibleSize(width, height)) {
+  const std::int32_t scale = ScaleToFit(width, height);
+  if (scale == 0) {
     result.messages.push_back(BitmapMessage::kErrorReadingBitmapData);
     return result;
   }
@@ -127,6 +188,14 @@ BitmapReadResult ReadBitmap(ByteSource& source) {
   const std::uint64_t readable = std::min(data_size, source.Remaining());
   if (needed > kMaxPaddingFactor * source.Remaining() + kPaddingAllowance) {
     result.messages.push_back(BitmapMessage::kErrorReadingBitmapData);
+    return result;
+  }
+  if (scale > 1) {
+    result.scale = scale;
+    result.width = static_cast<std::int32_t>(Scaled(width, scale));
+    result.height = static_cast<std::int32_t>(Scaled(height, scale));
+    result.pixels.emplace(static_cast<std::size_t>(PaddedRowLength(result.width) * result.height));
+    ReadScaled(source, readable, result);
     return result;
   }
   auto& pixels = result.pixels.emplace(static_cast<std::size_t>(std::max(readable, needed)));

@@ -43,8 +43,17 @@ class MemoryByteSource final : public ByteSource {
 };
 
 struct BitmapReadResult {
+  // Of the pixels held: the file's picture, or that picture scaled down.
   std::int32_t width = 0;
   std::int32_t height = 0;
+  // A picture larger than the limits below (three 8K monitors side by side) is held scaled
+  // down by this whole factor on both axes, each held pixel the mean of its block of up to
+  // scale × scale (blocks run from the top left; those at the right and bottom edges may be
+  // smaller). 1 for a picture held as the file has it.
+  std::int32_t scale = 1;
+  // The picture's size as the file gives it.
+  std::int32_t file_width = 0;
+  std::int32_t file_height = 0;
   // Bottom row first, each row width × 3 bytes of R, G, B and its padding to 4 bytes; at
   // least PaddedRowLength(width) × height bytes. Empty when the picture cannot be used.
   std::optional<std::vector<std::uint8_t>> pixels;
@@ -52,10 +61,17 @@ struct BitmapReadResult {
 };
 
 inline constexpr std::size_t kBitmapHeaderSize = 54;  // file header 14 + info header 40
-// Largest picture taken: twice an 8K screen's pixels, about 192 MiB as RGB. Beyond that the
-// header is not believed, so an absurd size can never make the reader allocate gigabytes.
+// Largest picture held: twice an 8K screen's pixels, about 192 MiB as RGB. A larger one is
+// scaled down to fit; beyond kMaxFileSide the header is not believed, and a file must still
+// hold its pixels (kMaxPaddingFactor), so an absurd size can never make the reader allocate
+// gigabytes.
 inline constexpr std::int64_t kMaxBitmapSide = 32768;
 inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 26;
+inline constexpr std::int64_t kMaxFileSide = std::int64_t{1} << 20;
+
+// The smallest whole factor that brings a width × height picture within the limits above; 0
+// for a picture no factor can make usable (empty, top-down, or beyond kMaxFileSide).
+std::int32_t ScaleToFit(std::int64_t width, std::int64_t height);
 
 // A picture the file can fill only in part is padded for the upload, but never to more than
 // this multiple of the pixel bytes it holds plus the allowance: a header promising far more

@@ -131,3 +131,14 @@ std::size_t PartOffset(std::int32_t width, std::int32_t height, const ScreenRect
 }
 
 }  // namespace mirokan
+
+namespace mirokan {
+
+ScreenRect HeldPart(const ScreenRect& part, std::int32_t scale, std::int32_t width,
+                    std::int32_t height) {
+  const auto up = [scale](std::int32_t length) { return (length + scale - 1) / scale; };
+  return {part.left / scale, part.top / scale, std::min(width, up(part.right)),
+          std::min(height, up(part.bottom))};
+}
+
+}  // namespace mirokan

@@ -46,6 +46,11 @@ std::vector<Tunnel> PlaceTunnels(std::span<const Monitor> monitors,
                                  std::span<const Monitor> pictured, std::int32_t width,
                                  std::int32_t height);
 
+// Where `part`, in the pixels of the file's picture, lies in that picture held scaled down by
+// `scale` as `width` × `height` (BitmapReadResult): its blocks, whole.
+ScreenRect HeldPart(const ScreenRect& part, std::int32_t scale, std::int32_t width,
+                    std::int32_t height);
+
 // The smallest rectangle holding every tunnel: where the one tunnel window goes.
 ScreenRect BoundingRect(std::span<const Tunnel> tunnels);
 

@@ -3,6 +3,7 @@
 #include "renderer/win32_bmp.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -76,10 +77,11 @@ SnapshotPicture ReadAndBuildLevels(const std::wstring& path) {
   BitmapReadResult& read = picture.read;
   if (!read.pixels) return picture;
   const auto stride = static_cast<std::size_t>(PaddedRowLength(read.width));
-  for (const ScreenRect& part : PictureParts(picture.pictured, read.width, read.height)) {
-    const RgbView view{{part.Width(), part.Height()},
+  for (const ScreenRect& part : PictureParts(picture.pictured, read.file_width, read.file_height)) {
+    const ScreenRect held = HeldPart(part, read.scale, read.width, read.height);
+    const RgbView view{{held.Width(), held.Height()},
                        stride,
-                       read.pixels->data() + PartOffset(read.width, read.height, part)};
+                       read.pixels->data() + PartOffset(read.width, read.height, held)};
     // The driver's largest size is not known without a context: the upload leaves out the
     // levels it cannot take.
     picture.parts.push_back(
@@ -95,16 +97,23 @@ BitmapReadResult ReadBitmapFile(const std::wstring& path) {
   return ShowMessages(ReadQuietly(path), path);
 }
 
-SnapshotRead::SnapshotRead(std::wstring path) : path_(std::move(path)) {
-  // Without a thread to spare the read waits for Take() and runs there instead.
+SnapshotRead::SnapshotRead(std::wstring path, Reader read)
+    : path_(std::move(path)), read_(read ? read : ReadAndBuildLevels) {
+  // Without a thread (or the memory) to spare the read waits for Take() and runs there instead.
   try {
-    result_ = std::async(std::launch::async | std::launch::deferred, ReadAndBuildLevels, path_);
+    result_ = std::async(std::launch::async | std::launch::deferred, read_, path_);
   } catch (const std::system_error&) {
+  } catch (const std::bad_alloc&) {
   }
 }
 
 SnapshotPicture SnapshotRead::Take() {
-  SnapshotPicture picture = result_.valid() ? result_.get() : ReadAndBuildLevels(path_);
+  SnapshotPicture picture;
+  try {
+    picture = result_.valid() ? result_.get() : read_(path_);
+  } catch (const std::bad_alloc&) {
+    // The picture is too large for the memory left: "Unable to load", as for any unreadable one.
+  }
   picture.read = ShowMessages(std::move(picture.read), path_);
   return picture;
 }

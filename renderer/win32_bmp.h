@@ -36,13 +36,17 @@ struct SnapshotPicture {
 // Its messages wait for the texture load, so the user sees them where they always came.
 class SnapshotRead {
  public:
-  explicit SnapshotRead(std::wstring path);
+  using Reader = SnapshotPicture (*)(const std::wstring& path);
+  // `read` stands in for the file's read and the levels' build (tests).
+  explicit SnapshotRead(std::wstring path, Reader read = nullptr);
   const std::wstring& Path() const { return path_; }
-  // Waits for the read and shows its messages. Called once: a second call reads again.
+  // Waits for the read and shows its messages. Called once: a second call reads again. Memory
+  // running out on the way gives no picture, like any snapshot that cannot be read.
   SnapshotPicture Take();
 
  private:
   std::wstring path_;
+  Reader read_;
   std::future<SnapshotPicture> result_;
 };
 

@@ -104,8 +104,8 @@ GLuint TextureOf(const Renderer& renderer, const std::optional<ScreenRect>& part
 bool LoadTunnelTextures(SnapshotRead& snapshot, Renderer& renderer) {
   const SnapshotPicture picture = LoadSnapshotPicture(snapshot);
   renderer.pictured = picture.pictured;
-  renderer.picture_width = picture.read.width;
-  renderer.picture_height = picture.read.height;
+  renderer.picture_width = picture.read.file_width;
+  renderer.picture_height = picture.read.file_height;
   for (const PartLevels& part : picture.parts) {
     GLuint name = 0;
     BindTunnelTexture(name);
@@ -337,7 +337,9 @@ void CloseRenderWindow() {
 
 void RunRenderer() {
   State().pixel_format = ChoosePixelFormatEarly();
-  SnapshotRead snapshot(SnapshotPath());
+  // The file its session wrote; by hand, without one, the usual place.
+  std::wstring path = SnapshotArgument(GetCommandLineW());
+  SnapshotRead snapshot(path.empty() ? SnapshotPath() : std::move(path));
   if (!OpenRenderWindow(snapshot)) return;
   Renderer& renderer = State();
   GetCursorPos(&renderer.StartCursor);

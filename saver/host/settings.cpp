@@ -53,13 +53,51 @@ bool FileExists(FileProbe& probe, std::string_view path) {
   return probe.CanOpenForReading(path);
 }
 
+std::string PercentEncoded(std::string_view text) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string encoded;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= ' ' && byte < 0x7F && c != '%') {
+      encoded += c;
+    } else {
+      encoded += '%';
+      encoded += kHex[byte >> 4];
+      encoded += kHex[byte & 0xF];
+    }
+  }
+  return encoded;
+}
+
+std::optional<std::string> PercentDecoded(std::string_view text) {
+  const auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string decoded;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      decoded += text[i];
+      continue;
+    }
+    if (text.size() - i < 3) return std::nullopt;
+    const int high = digit(text[i + 1]);
+    const int low = digit(text[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    decoded += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return decoded;
+}
+
 bool ReadShowDesktopWhenLocked(ProfileStore& store, std::string_view program_folder) {
   const std::optional<double> number = ParseNumber(ReadIniValue(
       store, kSettingsSection, kKeyShowDesktopWhenLocked, SettingsFilePath(program_folder)));
   return number && *number != 0;
 }
 
-void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,
+void LoadSettings(Settings& settings, ProfileStore& store, PathForms& forms,
                   std::string_view program_folder) {
   if (const auto kind = KindOrRepeat(
           ReadIniValue(store, kSettingsSection, kKeyBgmKind, SettingsFilePath(program_folder)))) {
@@ -71,20 +109,41 @@ void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,
   }
   std::string file =
       ReadIniValue(store, kSettingsSection, kKeyBgmFile, SettingsFilePath(program_folder));
-  if (!file.empty() && !FileExists(probe, file)) file.clear();
+  // The whole path counts only beside the code page's form of that same path (the stored one
+  // may be cut at 255 bytes): a save by an older version leaves the added key behind.
+  const std::optional<std::string> whole = PercentDecoded(
+      store.ReadLongString(kSettingsSection, kKeyBgmFileUtf8, SettingsFilePath(program_folder)));
+  if (whole && !file.empty() && forms.InCodePage(*whole).starts_with(file)) file = *whole;
   settings.BGMFile = std::move(file);
   if (settings.BGMFile.empty() && settings.BGMKind == kBgmFile) settings.BGMKind = kBgmNone;
   settings.ShowDesktopWhenLocked = ReadShowDesktopWhenLocked(store, program_folder);
 }
 
-bool SaveSettings(const Settings& settings, ProfileStore& store, std::string_view program_folder) {
+bool SaveSettings(const Settings& settings, ProfileStore& store, PathForms& forms,
+                  std::string_view program_folder) {
   const std::string path = SettingsFilePath(program_folder);
+  std::string stored = settings.BGMFile;
+  std::string whole;
+  if (forms.InCodePage(stored) != stored) {
+    const std::string short_form = forms.ShortForm(stored);
+    if (!short_form.empty() && forms.InCodePage(short_form) == short_form) {
+      stored = short_form;
+    } else {
+      whole = PercentEncoded(stored);
+      stored = forms.InCodePage(stored);
+    }
+  }
   // All three are tried whatever the first ones did.
   bool saved =
       WriteIniValue(store, kSettingsSection, kKeyBgmKind, DecimalText(settings.BGMKind), path);
   saved &=
       WriteIniValue(store, kSettingsSection, kKeyBgmRepeat, DecimalText(settings.BGMRepeat), path);
-  saved &= WriteIniValue(store, kSettingsSection, kKeyBgmFile, settings.BGMFile, path);
+  saved &= WriteIniValue(store, kSettingsSection, kKeyBgmFile, stored, path);
+  // The added key is written only where it is needed or was before, so other files keep
+  // their form.
+  if (!whole.empty() || !store.ReadLongString(kSettingsSection, kKeyBgmFileUtf8, path).empty()) {
+    saved &= WriteIniValue(store, kSettingsSection, kKeyBgmFileUtf8, whole, path);
+  }
   return saved;
 }
 

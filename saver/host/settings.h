@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,10 @@ inline constexpr char kSettingsSection[] = "Section";
 inline constexpr char kKeyBgmKind[] = "BGM区分";
 inline constexpr char kKeyBgmRepeat[] = "BGMﾘﾋﾟｰﾄ";
 inline constexpr char kKeyBgmFile[] = "BGMﾌｧｲﾙ";
+// The music file's whole path when the code page cannot hold it and it has no short form
+// that it can: its UTF-8 bytes percent-encoded, so the line stays ASCII in any code page.
+// Older readers ignore it and see the code page's form of the path under kKeyBgmFile.
+inline constexpr char kKeyBgmFileUtf8[] = "BGMﾌｧｲﾙ.UTF-8";
 // Not written by the dialog: a file without it means the wallpaper.
 inline constexpr char kKeyShowDesktopWhenLocked[] = "ShowDesktopWhenLocked";
 
@@ -43,9 +48,23 @@ class ProfileStore {
   // values come back cut to kProfileValueLimit bytes.
   virtual std::string ReadString(std::string_view section, std::string_view key,
                                  std::string_view path) = 0;
+  // The same without the 255-byte cut, for the added key's encoded path.
+  virtual std::string ReadLongString(std::string_view section, std::string_view key,
+                                     std::string_view path) = 0;
   // Creates the file and section as needed; false when the write failed.
   virtual bool WriteString(std::string_view section, std::string_view key, std::string_view value,
                            std::string_view path) = 0;
+};
+
+// The forms a path can take in the settings file, whose text is in the ANSI code page.
+class PathForms {
+ public:
+  virtual ~PathForms() = default;
+  // The text as the code page holds it: unchanged when it can, else with the platform's
+  // stand-ins for the characters it lacks.
+  virtual std::string InCodePage(std::string_view text) = 0;
+  // The path's short (8.3) form, or empty when its volume keeps none.
+  virtual std::string ShortForm(std::string_view path) = 0;
 };
 
 // Whether a file can be opened for sequential reading.
@@ -72,13 +91,22 @@ bool FileExists(FileProbe& probe, std::string_view path);
 bool ReadShowDesktopWhenLocked(ProfileStore& store, std::string_view program_folder);
 
 // Reads the four values into `settings`. A value that is not a number, or whose integer
-// part does not fit 16 bits, leaves its field as it was; a file choice that cannot be opened
-// is dropped, and the file kind then falls back to none.
-void LoadSettings(Settings& settings, ProfileStore& store, FileProbe& probe,
+// part does not fit 16 bits, leaves its field as it was; the file kind without a file falls
+// back to none. The file is not tested here: a drive unplugged while the dialog is open must
+// not cost the user the choice (the session tests it when it starts the music).
+void LoadSettings(Settings& settings, ProfileStore& store, PathForms& forms,
                   std::string_view program_folder);
 
 // Writes all three keys in their fixed order, whatever the kind; false when any write failed.
-bool SaveSettings(const Settings& settings, ProfileStore& store, std::string_view program_folder);
+// A music file the code page cannot hold is written in its short form, or else in the code
+// page's form with its whole path under kKeyBgmFileUtf8.
+bool SaveSettings(const Settings& settings, ProfileStore& store, PathForms& forms,
+                  std::string_view program_folder);
+
+// Percent-encoding of UTF-8 text into printable ASCII, and back; nullopt for a broken escape.
+// (A path neither starts nor ends with the blanks or quotes the profile functions strip.)
+std::string PercentEncoded(std::string_view text);
+std::optional<std::string> PercentDecoded(std::string_view text);
 
 // The repeat box's text as a track number: numeric text rounded to 16 bits (halves to
 // even), anything else, and numbers beyond 16 bits, 0.

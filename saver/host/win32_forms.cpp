@@ -81,8 +81,11 @@ bool BackingImage::SaveAsBitmap(const std::wstring& path) const {
   GdiFlush();  // the DIB's bits must hold every pending drawing
   const std::optional<BitmapHeader> header = BitmapHeader24(width_, height_);
   if (!header) return false;
-  return WriteWholeFile(path, {std::span<const std::uint8_t>(*header),
-                               std::span<const std::uint8_t>(bits_, Stride() * height_)});
+  // A picture of the user's desktop: for the user's eyes alone.
+  return WriteWholeFile(path,
+                        {std::span<const std::uint8_t>(*header),
+                         std::span<const std::uint8_t>(bits_, Stride() * height_)},
+                        FileReaders::kUserOnly);
 }
 
 // ---- Timers ---------------------------------------------------------------------------

@@ -39,7 +39,8 @@ class BackingImage {
     return bits_ + static_cast<std::size_t>(height_ - 1 - y) * Stride();
   }
   std::uint8_t* Row(int y) { return bits_ + static_cast<std::size_t>(height_ - 1 - y) * Stride(); }
-  // Writes the image as an uncompressed bottom-up 24-bit bitmap file, replacing one.
+  // Writes the image as an uncompressed bottom-up 24-bit bitmap file, replacing one, that
+  // only the user running us may read.
   bool SaveAsBitmap(const std::wstring& path) const;
   void Fill(COLORREF colour);
   // The whole image from `screen`, its top-left corner from (left, top) there.

@@ -1,5 +1,5 @@
-// The settings file through the system's ANSI profile-string functions, and the file probe
-// through an ordinary read-only open.
+// The settings file through the system's profile-string functions, the forms a path takes
+// in it, and the file probe through an ordinary read-only open.
 #pragma once
 
 #include "saver/host/settings.h"
@@ -10,8 +10,16 @@ class Win32ProfileStore final : public ProfileStore {
  public:
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view path) override;
+  std::string ReadLongString(std::string_view section, std::string_view key,
+                             std::string_view path) override;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value,
                    std::string_view path) override;
+};
+
+class Win32PathForms final : public PathForms {
+ public:
+  std::string InCodePage(std::string_view text) override;
+  std::string ShortForm(std::string_view path) override;
 };
 
 class Win32FileProbe final : public FileProbe {

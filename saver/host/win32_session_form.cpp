@@ -5,17 +5,22 @@
 // snapshot and ends the program.
 #include "saver/host/win32_session_form.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
 #include "common/win32_desktop_picture.h"
+#include "common/win32_file.h"
 #include "common/win32_handles.h"
 #include "common/win32_memory.h"
 #include "common/win32_screen_saver.h"
 #include "saver/host/win32_application.h"
+#include "saver/host/win32_profile_store.h"
 #include "saver/host/win32_startup.h"
 #include "saver/host/win32_wallpaper.h"
+#include "saver/music/win32_media_service.h"
+#include "saver/music/win32_sound_player.h"
 
 namespace mirokan::win32 {
 
@@ -38,11 +43,16 @@ void SessionForm::Form_Load() {
   // renderer), and the renderer reports a missing snapshot itself.
   if (Image().Dc()) PaintDesktop(screen);
   // Main has removed any older picture already. The temporary folder may name a folder that
-  // is gone; the programs' own folder is the place of last resort.
+  // is gone; the programs' own folder is the place of last resort. The renderer is told which
+  // file this is: where it was written is for this session to say.
+  std::wstring snapshot = SnapshotPath();
   for (const std::wstring& place : SnapshotPlaces()) {
-    if (Image().SaveAsBitmap(place)) break;
+    if (Image().SaveAsBitmap(place)) {
+      snapshot = place;
+      break;
+    }
   }
-  StartRenderer();
+  StartRenderer(snapshot);
   StartMusic();
 
   POINT cursor{};
@@ -95,37 +105,76 @@ void SessionForm::PaintDesktop(const ScreenRect& screen) {
   }
 }
 
+// The player and what it plays through, shared with every call posted to the music thread.
+struct SessionForm::Music {
+  explicit Music(MusicSettings settings)
+      : file(settings.BGMFile), player(media, sound, last_api_result, std::move(settings)) {}
+  std::string file;
+  MciMediaService media;
+  WinmmSoundPlayer sound;
+  std::int32_t last_api_result = 0;
+  BgmPlayer player;
+  std::atomic<bool> cd_watching{true};
+  bool file_given_up = false;  // the music thread's alone
+};
+
+void SessionForm::PostMusic(void (*call)(Music&)) {
+  music_thread_.Post([music = music_, call] { call(*music); });
+}
+
 void SessionForm::StartMusic() {
-  music_ = std::make_unique<BgmPlayer>(
-      media_, sound_, state_.LastApiResult,
-      MusicSettings{state_.settings.BGMRepeat, state_.settings.BGMFile});
-  if (state_.settings.BGMKind == kBgmCd) {
-    music_->OpenCD();
+  const Settings& settings = state_.settings;
+  if (settings.BGMKind != kBgmCd && settings.BGMKind != kBgmFile) return;
+  music_ = std::make_shared<Music>(MusicSettings{settings.BGMRepeat, settings.BGMFile});
+  if (settings.BGMKind == kBgmCd) {
+    PostMusic([](Music& music) { music.player.OpenCD(); });
     timer2_.SetEnabled(true);
-  } else if (state_.settings.BGMKind == kBgmFile) {
-    music_file_kind_ = MusicFileKindOf(state_.settings.BGMFile);
-    switch (music_file_kind_) {
-      case MusicFileKind::kWav:
-        music_->PlayWAV();
-        break;
-      case MusicFileKind::kMp3:
-        music_->PlayMP3();
-        timer1_.SetEnabled(true);
-        break;
-      case MusicFileKind::kOther:
-        break;
-    }
+    return;
+  }
+  music_file_kind_ = MusicFileKindOf(settings.BGMFile);
+  switch (music_file_kind_) {
+    case MusicFileKind::kWav:
+      PostMusic([](Music& music) {
+        // The one place a file that cannot be opened now is given up, for this session only.
+        Win32FileProbe probe;
+        music.file_given_up = !FileExists(probe, music.file);
+        if (!music.file_given_up) music.player.PlayWAV();
+      });
+      break;
+    case MusicFileKind::kMp3:
+      PostMusic([](Music& music) {
+        Win32FileProbe probe;
+        music.file_given_up = !FileExists(probe, music.file);
+        if (!music.file_given_up) music.player.PlayMP3();
+      });
+      timer1_.SetEnabled(true);
+      break;
+    case MusicFileKind::kOther:
+      break;
   }
 }
 
+// A watch tick is not posted while the last call still runs (a slow drive): ticks would pile up.
 void SessionForm::Timer1_Timer() {
-  if (music_) music_->RepeatMP3();
+  if (!music_ || music_thread_.Busy()) return;
+  PostMusic([](Music& music) {
+    if (!music.file_given_up) music.player.RepeatMP3();
+  });
 }
 
+// The watch's verdict comes from the music thread: a failed check switches it off at the next
+// tick, before anything more is sent.
 void SessionForm::Timer2_Timer() {
   if (!music_) return;
-  music_->WatchCD();
-  timer2_.SetEnabled(music_->CDWatching());
+  if (!music_->cd_watching) {
+    timer2_.SetEnabled(false);
+    return;
+  }
+  if (music_thread_.Busy()) return;
+  PostMusic([](Music& music) {
+    music.player.WatchCD();
+    music.cd_watching = music.player.CDWatching();
+  });
 }
 
 void SessionForm::Timer3_Timer() {
@@ -141,17 +190,21 @@ void SessionForm::Timer3_Timer() {
   }
 }
 
-void SessionForm::StartRenderer() {
+void SessionForm::StartRenderer(const std::wstring& snapshot) {
   // CreateProcess runs the file as a program whatever its extension; no association is asked.
-  const std::wstring path = RendererPath();
-  std::wstring command_line = L"\"" + path + L"\"";
+  // It takes no path of MAX_PATH or more: a folder that deep is named in its short form.
+  const std::wstring long_path = RendererPath();
+  const std::wstring short_path = ShortEnoughPath(long_path);
+  const std::wstring& path = short_path.empty() ? long_path : short_path;
+  std::wstring command_line = RendererCommandLine(path, snapshot);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION info{};
+  const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
   if (CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     ProgramFolder().c_str(), &startup, &info)) {
+                     folder.c_str(), &startup, &info)) {
     // The renderer runs on its own; the session only watches for its end.
     const UniqueKernelHandle thread(info.hThread);
     renderer_.Reset(info.hProcess);
@@ -163,19 +216,34 @@ void SessionForm::Form_QueryUnload() {
   // A CD watch that switched itself off after a failed check has nothing left to stop.
   if (timer2_.Enabled()) {
     timer2_.SetEnabled(false);
-    music_->StopCD();
+    PostMusic([](Music& music) {
+      if (music.cd_watching) music.player.StopCD();
+    });
   }
   timer1_.SetEnabled(false);
   switch (music_file_kind_) {
     case MusicFileKind::kWav:
-      music_->StopWAV();
+      PostMusic([](Music& music) {
+        if (!music.file_given_up) music.player.StopWAV();
+      });
       break;
     case MusicFileKind::kMp3:
-      music_->StopMP3();
+      PostMusic([](Music& music) {
+        if (!music.file_given_up) music.player.StopMP3();
+      });
       break;
     case MusicFileKind::kOther:
       break;
   }
+  // The music stops before the program ends, unless a dead drive holds the thread: then the
+  // program's end takes it.
+  music_thread_.Drain(std::chrono::seconds(2));
+}
+
+bool SessionForm::HandleMessage(UINT message, WPARAM wparam, LPARAM, LRESULT&) {
+  // A log-off or shut-down: Windows ends the process once this returns, and no unload runs.
+  if (message == WM_ENDSESSION && wparam) RemoveSnapshots();
+  return false;
 }
 
 void SessionForm::Form_Unload() {

@@ -6,11 +6,10 @@
 
 #include "common/desktop_picture.h"
 #include "common/win32_handles.h"
+#include "saver/host/music_thread.h"
 #include "saver/host/saver_state.h"
 #include "saver/host/win32_forms.h"
 #include "saver/music/bgm_player.h"
-#include "saver/music/win32_media_service.h"
-#include "saver/music/win32_sound_player.h"
 
 namespace mirokan::win32 {
 
@@ -26,15 +25,18 @@ class SessionForm final : public Form {
   void Timer2_Timer();
   void Timer3_Timer();
   void PaintDesktop(const ScreenRect& screen);
-  void StartRenderer();
+  bool HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+  void StartRenderer(const std::wstring& snapshot);
   void StartMusic();
+  struct Music;
+  // Runs `call` on the music thread, with the music kept alive for as long as it runs.
+  void PostMusic(void (*call)(Music&));
 
   SaverState& state_;
   // Which player a music file gets, decided once from its ending when the session starts.
   MusicFileKind music_file_kind_ = MusicFileKind::kOther;
-  win32::MciMediaService media_;
-  win32::WinmmSoundPlayer sound_;
-  std::unique_ptr<BgmPlayer> music_;
+  std::shared_ptr<Music> music_;
+  MusicThread music_thread_;
   // The renderer the session started: its end, whatever the cause, ends the session too.
   UniqueKernelHandle renderer_;
 

@@ -33,6 +33,13 @@ bool AnotherInstanceOnScreen() {
   return found;
 }
 
+// Two requests a moment apart both find no window yet; the first to name this mutex in the
+// user's session runs. The handle is kept for the life of the process, which releases it.
+bool FirstInstanceInSession() {
+  CreateMutexW(nullptr, FALSE, L"Local\\Mirokan.Instance");
+  return GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
 void StartPreview(std::uint32_t parent_value) {
   HWND parent =
       reinterpret_cast<HWND>(static_cast<std::intptr_t>(static_cast<std::int32_t>(parent_value)));
@@ -48,13 +55,15 @@ std::wstring RendererPath() {
 }
 
 void Main(SaverState& state) {
+  // Decoding only reads the text. A preview neither takes nor waits for the mutex: the
+  // Screen Saver Settings keep their little preview running while they start the others.
+  state.command_line = DecodeCommandLine(WideToUtf8(CommandLineText()));
+  const StartRequest request = state.command_line.Request;
+  if (request != StartRequest::Preview && !FirstInstanceInSession()) EndAtOnce();
   if (AnotherInstanceOnScreen()) EndAtOnce();
   // No session runs now, so a snapshot still on disk is a killed one's picture of the
   // desktop, whatever this start is for: it goes at once.
   RemoveSnapshots();
-
-  state.command_line = DecodeCommandLine(WideToUtf8(CommandLineText()));
-  const StartRequest request = state.command_line.Request;
 
   if (request == StartRequest::Preview) {
     StartPreview(state.command_line.PreviewParent.value_or(0));
@@ -62,9 +71,10 @@ void Main(SaverState& state) {
   }
 
   Win32ProfileStore store;
-  Win32FileProbe probe;
-  LoadSettings(state.settings, store, probe, WideToUtf8(ProgramFolder()));
+  Win32PathForms forms;
+  LoadSettings(state.settings, store, forms, WideToUtf8(ProgramFolder()));
 
+  Win32FileProbe probe;
   if (!FileExists(probe, WideToUtf8(RendererPath()))) {
     ShowMessage(kRendererMissing, kApplicationTitle);
     EndAtOnce();

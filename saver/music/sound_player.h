@@ -13,9 +13,9 @@ class SoundPlayer {
   // Number of wave output devices.
   virtual std::int32_t OutputDeviceCount() = 0;
 
-  // Starts playing the named sound asynchronously, over and over until stopped. The name is
-  // resolved by the platform's own rules (it is not marked as a file name), and a sound that
-  // cannot be found falls back to the platform's default. Non-zero on success.
+  // Starts playing the sound file at the path `name` asynchronously, over and over until stopped. A
+  // file that cannot be played plays nothing (never the platform's default sound). Non-zero
+  // on success.
   virtual std::int32_t PlayLooping(std::string_view name) = 0;
 
   // Stops whatever sound plays. Non-zero on success.

@@ -1,6 +1,6 @@
-// The media service on Windows: mciSendStringA and mciGetErrorStringA, which only come in
-// ANSI form. Commands are converted to the ANSI code page at the call, and a reply or error
-// text holding more than ASCII is turned into UTF-8 in the caller's buffer.
+// The media service on Windows: mciSendStringW and mciGetErrorStringW, so a music file's path
+// reaches the device whole whatever the code page holds. Replies and error texts are turned
+// into UTF-8 in the caller's buffer.
 #include "saver/music/win32_media_service.h"
 
 #include <windows.h>
@@ -15,20 +15,16 @@
 namespace mirokan::win32 {
 namespace {
 
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
+// Stands in a reply's first character until the platform writes one (a noncharacter, which
+// no reply holds).
+constexpr wchar_t kUnwritten = L'\xFFFF';
 
-// Rewrites the NUL-terminated ANSI text the platform left at the start of `buffer` as UTF-8,
-// cut at a character boundary to fit. ASCII (every status reply) is left untouched, so the
-// bytes behind its NUL stay exactly as the platform left them.
-void AnsiTextToUtf8InPlace(std::span<char> buffer) {
+// Writes the NUL-terminated text at the start of `wide` into `buffer` as UTF-8, cut at a
+// character boundary to fit. Only the text and its NUL are written: the bytes behind them
+// stay as they were, as the platform left them in the buffer when it wrote there itself.
+void WideTextToUtf8(std::wstring_view wide, std::span<char> buffer) {
   if (buffer.empty()) return;
-  const auto end = std::find(buffer.begin(), buffer.end(), '\0');
-  const std::string_view ansi(buffer.data(), static_cast<std::size_t>(end - buffer.begin()));
-  if (IsAscii(ansi)) return;
-  const std::string utf8 = AnsiToUtf8(ansi);
+  const std::string utf8 = WideToUtf8(wide.substr(0, wide.find(L'\0')));
   std::size_t length = std::min(utf8.size(), buffer.size() - 1);
   while (length > 0 && length < utf8.size() &&
          (static_cast<unsigned char>(utf8[length]) & 0xC0) == 0x80) {
@@ -41,27 +37,28 @@ void AnsiTextToUtf8InPlace(std::span<char> buffer) {
 }  // namespace
 
 std::int32_t MciMediaService::SendCommand(std::string_view command, std::span<char> reply) {
-  const std::string ansi = Utf8ToAnsi(command);
-  static const auto send = SystemFunction<decltype(mciSendStringA)>(L"winmm.dll", "mciSendStringA");
+  static const auto send = SystemFunction<decltype(mciSendStringW)>(L"winmm.dll", "mciSendStringW");
   // Without the multimedia library no device can be reached, as without a driver.
-  const MCIERROR code =
-      send ? send(ansi.c_str(), reply.empty() ? nullptr : reply.data(),
-                  static_cast<UINT>(reply.size()), nullptr)
-           : MCIERR_CANNOT_LOAD_DRIVER;
-  // Only a successful command wrote a reply; after a failure the buffer holds no new text.
-  if (code == 0) AnsiTextToUtf8InPlace(reply);
+  if (!send) return MCIERR_CANNOT_LOAD_DRIVER;
+  std::wstring wide(reply.size(), kUnwritten);
+  const MCIERROR code = send(Utf8ToWide(command).c_str(), reply.empty() ? nullptr : wide.data(),
+                             static_cast<UINT>(wide.size()), nullptr);
+  // Only a successful command that answered wrote a reply; otherwise the buffer keeps the
+  // text it held.
+  if (code == 0 && !wide.empty() && wide.front() != kUnwritten) WideTextToUtf8(wide, reply);
   return static_cast<std::int32_t>(code);
 }
 
 bool MciMediaService::GetErrorText(std::int32_t code, std::span<char> text) {
   if (text.empty()) return false;
   static const auto error_text =
-      SystemFunction<decltype(mciGetErrorStringA)>(L"winmm.dll", "mciGetErrorStringA");
+      SystemFunction<decltype(mciGetErrorStringW)>(L"winmm.dll", "mciGetErrorStringW");
+  std::wstring wide(text.size(), L'\0');
   if (!error_text ||
-      !error_text(static_cast<MCIERROR>(code), text.data(), static_cast<UINT>(text.size()))) {
+      !error_text(static_cast<MCIERROR>(code), wide.data(), static_cast<UINT>(wide.size()))) {
     return false;
   }
-  AnsiTextToUtf8InPlace(text);
+  WideTextToUtf8(wide, text);
   return true;
 }
 

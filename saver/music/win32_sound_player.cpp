@@ -1,6 +1,6 @@
-// The sound player on Windows: waveOutGetNumDevs and PlaySoundA. The sound name goes out in
-// the ANSI code page; the flags are exactly asynchronous and looping, so the platform's own
-// rules for resolving the name and for a missing sound apply.
+// The sound player on Windows: waveOutGetNumDevs and PlaySoundW. The name is a file's path,
+// whole whatever the code page holds, and a file that cannot be played plays nothing: the
+// system's default sound would otherwise loop for the whole session.
 #include "saver/music/win32_sound_player.h"
 
 #include <windows.h>
@@ -18,8 +18,8 @@ namespace mirokan::win32 {
 namespace {
 
 // Without the multimedia library there is no device and nothing plays.
-BOOL PlaySoundNamed(const char* name, DWORD flags) {
-  static const auto play = SystemFunction<decltype(PlaySoundA)>(L"winmm.dll", "PlaySoundA");
+BOOL PlaySoundNamed(const wchar_t* name, DWORD flags) {
+  static const auto play = SystemFunction<decltype(PlaySoundW)>(L"winmm.dll", "PlaySoundW");
   return play ? play(name, nullptr, flags) : FALSE;
 }
 
@@ -34,8 +34,8 @@ std::int32_t WinmmSoundPlayer::OutputDeviceCount() {
 }
 
 std::int32_t WinmmSoundPlayer::PlayLooping(std::string_view name) {
-  const std::string ansi = Utf8ToAnsi(name);
-  return PlaySoundNamed(ansi.c_str(), SND_ASYNC | SND_LOOP);
+  return PlaySoundNamed(Utf8ToWide(name).c_str(),
+                        SND_ASYNC | SND_LOOP | SND_FILENAME | SND_NODEFAULT);
 }
 
 std::int32_t WinmmSoundPlayer::Stop() {

@@ -29,9 +29,9 @@ std::string RepeatText(std::int16_t repeat) {
 }
 
 bool SaveDialogSettings(Settings& settings, std::string_view repeat_text, ProfileStore& store,
-                        std::string_view program_folder) {
+                        PathForms& forms, std::string_view program_folder) {
   settings.BGMRepeat = RepeatFromText(repeat_text);
-  return SaveSettings(settings, store, program_folder);
+  return SaveSettings(settings, store, forms, program_folder);
 }
 
 DesignRect ScaleRect(const DesignRect& rect, int twips_per_pixel) {

@@ -36,7 +36,7 @@ std::string RepeatText(std::int16_t repeat);
 // even; anything else, and numbers beyond 16 bits, 0), then all three keys are written in
 // their fixed order. No text can stop the save part-way. False when a write failed.
 bool SaveDialogSettings(Settings& settings, std::string_view repeat_text, ProfileStore& store,
-                        std::string_view program_folder);
+                        PathForms& forms, std::string_view program_folder);
 
 inline constexpr char kBannerText[] = "https://mirokan.example.org/";
 inline constexpr wchar_t kCreditLine[] = L"Designed by Mirokan developers  Ver." MIROKAN_VERSION_TEXT;

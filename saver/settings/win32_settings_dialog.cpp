@@ -353,37 +353,38 @@ void SettingsDialog::ChooseKind(int kind) {
 }
 
 void SettingsDialog::ChooseFile() {
-  // The chooser's buffers: 255 characters and the terminating zero.
-  std::string file_name(256, '\0');
-  std::string file_title(256, '\0');
-  static const std::string filter =
-      Utf8ToAnsi("BGMﾌｧｲﾙ (MP3 WAV)") + '\0' + "*.MP3;*.WAV" + '\0' + '\0';
-  static const std::string title = Utf8ToAnsi("ﾌｧｲﾙを開く");
-  OPENFILENAMEA request{};
-  // The structure's own size on this platform (76 bytes is its 32-bit size).
+  // Wide, so a path outside the code page reaches the settings whole; the buffer holds the
+  // longest path the system names (a deeper folder than 255 characters is no error).
+  constexpr DWORD kPathLimit = 32768;
+  std::wstring file_name(kPathLimit, L'\0');
+  std::wstring file_title(kPathLimit, L'\0');
+  static const std::wstring filter =
+      std::wstring(L"BGMﾌｧｲﾙ (MP3 WAV)") + L'\0' + L"*.MP3;*.WAV" + L'\0' + L'\0';
+  OPENFILENAMEW request{};
   request.lStructSize = sizeof(request);
   request.hwndOwner = Handle();
   request.hInstance = GetModuleHandleW(nullptr);
   request.lpstrFilter = filter.c_str();
   request.lpstrFile = file_name.data();
-  request.nMaxFile = 255;
+  request.nMaxFile = kPathLimit;
   request.lpstrFileTitle = file_title.data();
-  request.nMaxFileTitle = 255;
-  request.lpstrTitle = title.c_str();
+  request.nMaxFileTitle = kPathLimit;
+  request.lpstrTitle = L"ﾌｧｲﾙを開く";
   request.Flags = 0;
   static const auto open_file_name =
-      SystemFunction<decltype(GetOpenFileNameA)>(L"comdlg32.dll", "GetOpenFileNameA");
+      SystemFunction<decltype(GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
   state_.LastApiResult = open_file_name ? open_file_name(&request) : FALSE;
   if (state_.LastApiResult <= 0) return;
-  state_.settings.BGMFile = AnsiToUtf8(file_name.c_str());
+  state_.settings.BGMFile = WideToUtf8(file_name.c_str());
   lbl_fname_->SetText(Utf8ToWide(state_.settings.BGMFile));
   DrawWindowless();
 }
 
 void SettingsDialog::Save() {
   Win32ProfileStore store;
+  Win32PathForms forms;
   const std::wstring folder = ProgramFolder();
-  if (!SaveDialogSettings(state_.settings, WideToUtf8(bgm_repeat_->Text()), store,
+  if (!SaveDialogSettings(state_.settings, WideToUtf8(bgm_repeat_->Text()), store, forms,
                           WideToUtf8(folder))) {
     // Closing now would look like a save; the dialog stays, so the user can fix the file
     // or cancel.

@@ -117,6 +117,10 @@ TEST(Preview, LivesInsideItsHostAndEndsWithItOrWhenClosed) {
     EXPECT_TRUE(GetWindowLongW(preview, GWL_STYLE) & WS_CHILD);
 
     if (close_preview) {
+      // The settings start beside a running preview (and here find no renderer to go with).
+      Process beside = Process::Start(folder + L"\\Mirokan.scr", L"/c", folder);
+      EXPECT_TRUE(
+          MessageBoxShown(beside.Id(), L"Mirokan", L"Mirokan.dataが同じﾌｫﾙﾀﾞに見つかりません！"));
       PostMessageW(preview, WM_CLOSE, 0, 0);
     } else {
       host.Destroy();

@@ -41,3 +41,23 @@ TEST_F(SettingsFile, FileProbeRejectsFoldersAndMissingFiles) {
 
 }  // namespace
 }  // namespace mirokan
+
+namespace mirokan {
+namespace {
+
+// A program folder deeper than MAX_PATH: the settings go into it (by its short form), and
+// nowhere else (Wine's profile functions would write a file of another name beside us).
+TEST_F(SettingsFile, AFolderDeeperThanMaxPathIsWrittenInPlace) {
+  std::wstring deep = L"\\\\?\\" + TestFolder();
+  while (deep.size() < 300)
+    CreateDirectoryW((deep += L"\\a folder of some length").c_str(), nullptr);
+  const std::string path = win32::WideToUtf8(deep.substr(4) + L"\\Mirokan.ini");
+  const std::vector<std::wstring> before = e2e::FilesIn(TestFolder());
+  EXPECT_TRUE(WriteIniValue(store_, kSettingsSection, kKeyBgmKind, "2", path));
+  EXPECT_EQ(ReadIniValue(store_, kSettingsSection, kKeyBgmKind, path), "2");
+  EXPECT_TRUE(FileExists(probe_, path));
+  EXPECT_EQ(e2e::FilesIn(TestFolder()), before);
+}
+
+}  // namespace
+}  // namespace mirokan

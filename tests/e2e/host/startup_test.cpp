@@ -50,6 +50,21 @@ TEST(Startup, OtherRequestsAndEveryStartBesideAnotherInstanceEndSilently) {
   }
 }
 
+// Two run requests at once find no window of the other yet: one session, one renderer, and
+// the other start ends silently.
+TEST(Startup, TwoRunsAtOnceGiveOneSession) {
+  MoveCursorTo(300, 300);
+  Process first = Process::Start(Saver(), L"/s");
+  Process second = Process::Start(Saver(), L"/s");
+  ASSERT_TRUE(WaitUntil([&] { return !first.Running() || !second.Running(); }));
+  EXPECT_NE(TunnelWindow(), nullptr);
+  EXPECT_EQ(ProcessesNamed(L"Mirokan.data").size(), 1u);
+  MoveCursorTo(331, 331);
+  EXPECT_EQ(first.ExitCode(), 0u);
+  EXPECT_EQ(second.ExitCode(), 0u);
+  KillProcessesNamed(L"Mirokan.data");
+}
+
 TEST(Startup, MissingRendererIsReportedBeforeTheDialog) {
   const std::wstring alone = FolderWithSaver(L"alone");
   for (const wchar_t* arguments : {L"/c", L"/s", L""}) {

@@ -26,11 +26,13 @@ class MusicSession : public ::testing::Test {
   }
   void StartSession(const Settings& settings, const wchar_t* channels = L"+mci") {
     win32::Win32ProfileStore store;
-    SaveSettings(settings, store, win32::WideToUtf8(TestFolder()));
+    win32::Win32PathForms forms;
+    SaveSettings(settings, store, forms, win32::WideToUtf8(TestFolder()));
     MoveCursorTo(200, 200);
     trace_ = WineTrace();
     saver_ = StartTraced(InFolder(L"Mirokan.scr"), L"/s", channels);
-    ASSERT_NE(WaitForWindow(saver_.Id(), nullptr, L"Zarvo_Main"), nullptr);
+    session_ = WaitForWindow(saver_.Id(), nullptr, L"Zarvo_Main");
+    ASSERT_NE(session_, nullptr);
   }
   // Moves the mouse far enough, or ends the renderer with Escape; returns the whole trace of
   // the session.
@@ -50,12 +52,19 @@ class MusicSession : public ::testing::Test {
 
   WineTrace trace_;
   Process saver_;
+  HWND session_ = nullptr;
 };
 
 TEST_F(MusicSession, NoCdDriveSwitchesTheWatchOffAndTheEndSendsNothing) {
   StartSession(Settings{kBgmCd, 0, ""});
   // The first CD watch tick comes 200 ms after the start; give it many more.
   ASSERT_TRUE(Traced("status cdaudio current track"));
+  // Sent by another thread than the session window's (Wine's trace lines begin with the
+  // thread's id): a slow drive must not hold the mouse watch.
+  const std::string text = trace_.Text();
+  const std::size_t line = text.rfind('\n', text.find("status cdaudio current track")) + 1;
+  EXPECT_NE(std::stoul(text.substr(line, text.find(':', line) - line), nullptr, 16),
+            GetWindowThreadProcessId(session_, nullptr));
   // A few more ticks: a switched-off watch sends nothing more.
   EXPECT_FALSE(
       WaitUntil([&] { return Count(trace_.Text(), "status cdaudio current track") > 1; }, 1s));
@@ -80,6 +89,11 @@ std::wstring LongJapanesePath() {
   }
 }
 
+std::wstring UnicodeMusicPath() {
+  CreateDirectoryW(InFolder(L"Łukasz 민수").c_str(), nullptr);
+  return InFolder(L"Łukasz 민수\\曲 Łódź.mp3");
+}
+
 // What a session with a music file sends: an MP3 under a long Japanese path is opened under
 // its whole path, watched, and closed once at the end (Wine cannot play it: no sound
 // device); a WAV asks for a device, plays nothing, and the end (here by Escape in the
@@ -87,7 +101,7 @@ std::wstring LongJapanesePath() {
 TEST_F(MusicSession, MusicFilesPlayAndStopByTheirEnding) {
   struct Case {
     std::wstring file;
-    const char* contents;
+    const char* contents;  // null: no such file
     const wchar_t* channels;
     const char* started;  // traced once the music began; null: nothing to wait for
     std::vector<std::pair<const char*, int>> counts;  // in the whole trace
@@ -101,6 +115,12 @@ TEST_F(MusicSession, MusicFilesPlayAndStopByTheirEnding) {
        L"+mci",
        "status MP3Play mode",
        {{"(L\"open \\\"", 1}, {"\"close MP3Play\"", 1}}},
+      // Outside code page 932: stored so that it comes back, and opened by its wide path.
+      {UnicodeMusicPath(),
+       "ID3",
+       L"+mci",
+       "status MP3Play mode",
+       {{"(L\"open \\\"", 1}, {"\"close MP3Play\"", 1}}},
       {InFolder(L"曲.WAV"),
        "RIFF",
        L"+winmm",
@@ -108,10 +128,14 @@ TEST_F(MusicSession, MusicFilesPlayAndStopByTheirEnding) {
        {{"PlaySound pszSound='0000000000000000'", 1}},
        true},
       {InFolder(L"tune.ogg"), "OggS", L"+mci", nullptr, {{"MP3Play", 0}}},
+      // Kept by the settings, given up by this session alone.
+      {InFolder(L"absent.mp3"), nullptr, L"+mci", nullptr, {{"MP3Play", 0}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(win32::WideToUtf8(c.file));
-    ASSERT_TRUE(WriteFileBytes(c.file, c.contents));
+    if (c.contents) {
+      ASSERT_TRUE(WriteFileBytes(c.file, c.contents));
+    }
     StartSession(Settings{kBgmFile, 0, win32::WideToUtf8(c.file)}, c.channels);
     if (c.started) {
       EXPECT_TRUE(Traced(c.started));

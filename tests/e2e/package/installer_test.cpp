@@ -116,7 +116,7 @@ class Installer : public ::testing::Test {
   // The registered uninstaller, silently. It hands over to a copy of itself and returns at
   // once, so this waits for the copy to finish.
   static void Uninstall(const std::wstring& folder) {
-    Process uninstaller = Process::Start(folder + L"\\Uninstall.exe", L"/S", folder);
+    Process uninstaller = Process::Start(folder + L"\\Mirokan-Uninstall.exe", L"/S", folder);
     ASSERT_TRUE(uninstaller.Started());
     ASSERT_TRUE(uninstaller.WaitExit(60s));
     // The copy is running by the time the original has ended.
@@ -128,7 +128,7 @@ class Installer : public ::testing::Test {
   static void RemoveLeftovers() {
     const auto folder = ReadString(kUninstallKey, L"InstallLocation");
     if (!folder) return;
-    if (FileExistsAt(*folder + L"\\Uninstall.exe")) Uninstall(*folder);
+    if (FileExistsAt(*folder + L"\\Mirokan-Uninstall.exe")) Uninstall(*folder);
     RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
   }
 
@@ -154,8 +154,9 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
   const std::wstring saver = folder + L"\\Mirokan.scr";
 
   EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{
-                                 L"Mirokan-LICENSE.txt", L"Mirokan-README.txt", L"Mirokan.data",
-                                 L"Mirokan.scr", L"MirokanWatch.exe", L"Uninstall.exe"}));
+                                 L"Mirokan-LICENSE.txt", L"Mirokan-README.txt",
+                                 L"Mirokan-Uninstall.exe", L"Mirokan.data", L"Mirokan.scr",
+                                 L"MirokanWatch.exe"}));
   for (const wchar_t* program : {L"Mirokan.scr", L"Mirokan.data", L"MirokanWatch.exe"}) {
     EXPECT_EQ(ReadFileBytes(folder + L"\\" + program), ReadFileBytes(InFolder(program)))
         << "the installed " << win32::WideToUtf8(program) << " is not the one built";
@@ -174,7 +175,8 @@ TEST_F(Installer, InstallsForTheUserAndSelectsTheSaver) {
   EXPECT_EQ(ReadString(kUninstallKey, L"DisplayVersion"), kVersion);
   EXPECT_EQ(ReadString(kUninstallKey, L"Publisher"), L"Mirokan developers");
   EXPECT_EQ(ReadString(kUninstallKey, L"DisplayIcon"), saver);
-  EXPECT_EQ(ReadString(kUninstallKey, L"UninstallString"), L"\"" + folder + L"\\Uninstall.exe\"");
+  EXPECT_EQ(ReadString(kUninstallKey, L"UninstallString"),
+            L"\"" + folder + L"\\Mirokan-Uninstall.exe\"");
   const DWORD programs_kb = static_cast<DWORD>(
       (ReadFileBytes(saver).size() + ReadFileBytes(folder + L"\\Mirokan.data").size()) / 1024);
   DWORD size_kb = 0, size = sizeof(size_kb);
@@ -216,8 +218,10 @@ TEST_F(Installer, ChosenFolderGoesWithItsSettingsAndUninstallLeavesOthersAlone) 
   // Into a folder holding the user's own texts, with an idle lock (the saver's timeout with
   // "On resume, display logon screen"); the user then picks another saver and keeps a song.
   CreateDirectoryW(folder.c_str(), nullptr);
-  const std::pair<const wchar_t*, const char*> texts[] = {
-      {L"LICENSE.txt", "my licence"}, {L"README.txt", "my notes"}, {L"曲.mp3", "ID3"}};
+  const std::pair<const wchar_t*, const char*> texts[] = {{L"LICENSE.txt", "my licence"},
+                                                          {L"README.txt", "my notes"},
+                                                          {L"Uninstall.exe", "my own program"},
+                                                          {L"曲.mp3", "ID3"}};
   const std::pair<const wchar_t*, std::optional<std::wstring>> lock[] = {
       {L"ScreenSaverIsSecure", L"1"}, {L"ScreenSaveTimeOut", L"600"}};
   std::optional<std::wstring> saved_lock[std::size(lock)];

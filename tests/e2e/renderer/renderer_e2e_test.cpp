@@ -10,6 +10,7 @@
 #include "bitmap_fixture.h"
 #include "common/snapshot_path.h"
 #include "e2e_checks.h"
+#include "renderer/win32_bmp.h"
 
 namespace mirokan::e2e {
 namespace {
@@ -30,6 +31,15 @@ GLint MaxTextureSize() {
   if (context) wglDeleteContext(context);
   ReleaseDC(window.Get(), dc);
   return size;
+}
+
+// Memory running out on the read thread is an unreadable snapshot: no picture, so the loader
+// says "Unable to load" and ends with exit code 1 (the messages' own test is below).
+TEST(SnapshotRead, OutOfMemoryOnTheReadThreadGivesNoPicture) {
+  win32::SnapshotRead read(L"C:\\Zarvo.bmp", [](const std::wstring&) -> win32::SnapshotPicture {
+    throw std::bad_alloc();
+  });
+  EXPECT_FALSE(read.Take().read.pixels);
 }
 
 class RendererTest : public testing::Test {

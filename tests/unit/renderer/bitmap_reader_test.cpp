@@ -99,6 +99,35 @@ TEST(BitmapReader, TruncatedPixelDataKeepsWhatArrivedUnexchangedAndZeroesTheRest
   }
 }
 
+// A picture the texture cannot take (three 8K monitors) is held scaled down, not refused:
+// each pixel the mean of its block, blocks from the top left, the last ones narrower.
+TEST(BitmapReader, LargePicturesAreHeldScaledDown) {
+  const std::pair<std::pair<std::int64_t, std::int64_t>, std::int32_t> scales[] = {
+      {{3 * 7680, 4320}, 2},      {{32768, 2048}, 1}, {{8193, 8193}, 2}, {{kMaxFileSide, 1}, 32},
+      {{kMaxFileSide + 1, 1}, 0}, {{4, -3}, 0},       {{0, 3}, 0}};
+  for (const auto& [size, scale] : scales) EXPECT_EQ(ScaleToFit(size.first, size.second), scale);
+
+  // Rows 10, 20 and 40 from the bottom; odd columns 100 brighter.
+  const BitmapReadResult result = Read(
+      MakeBitmap({.width = 32769, .height = 3, .paint = [](int x, int row, std::uint8_t rgb[3]) {
+                    const int v = (row == 0 ? 10 : row == 1 ? 20 : 40) + (x % 2) * 100;
+                    for (int c = 0; c < 3; ++c) rgb[c] = static_cast<std::uint8_t>(v + c);
+                  }}));
+  EXPECT_TRUE(result.messages.empty());
+  ASSERT_TRUE(result.pixels);
+  EXPECT_EQ(result.scale, 2);
+  EXPECT_EQ(std::pair(result.width, result.height), std::pair(16385, 2));
+  EXPECT_EQ(std::pair(result.file_width, result.file_height), std::pair(32769, 3));
+  const auto pixel = [&](int x, int row) {
+    const std::uint8_t* p = result.pixels->data() + row * Stride(16385) + x * 3;
+    return std::vector<int>{p[0], p[1], p[2]};
+  };
+  // The bottom row alone (the top block takes two), in red-green-blue order.
+  EXPECT_EQ(pixel(0, 0), (std::vector{60, 61, 62}));
+  EXPECT_EQ(pixel(0, 1), (std::vector{80, 81, 82}));
+  EXPECT_EQ(pixel(16384, 1), (std::vector{30, 31, 32})) << "the last column is a block alone";
+}
+
 TEST(BitmapReader, AbsurdHeadersNeverReachOutsideTheBuffer) {
   struct Case {
     const char* name;

@@ -120,6 +120,10 @@ TEST(MonitorLayout, APartBeginsAtItsLowestRowInTheSnapshotsOrder) {
   // and 2, so a part over them begins on stored row 2; column 1 is byte 3.
   EXPECT_EQ(PartOffset(5, 4, {1, 0, 3, 2}), 2u * 16 + 3);
   EXPECT_EQ(PartOffset(5, 4, {0, 2, 5, 4}), 0u);
+  // In a picture held at half size: the second of three 8K monitors, and a part whose edges
+  // fall inside blocks, which it takes whole.
+  EXPECT_EQ(HeldPart({7680, 0, 15360, 4320}, 2, 11520, 2160), (ScreenRect{3840, 0, 7680, 2160}));
+  EXPECT_EQ(HeldPart({1, 1, 5, 5}, 2, 3, 3), (ScreenRect{0, 0, 3, 3}));
 }
 
 }  // namespace

@@ -29,8 +29,9 @@ TEST(DialogRules, SaveStoresTheTypedTrackWhateverItIs) {
   const std::pair<const char*, const char*> cases[] = {{"2.5", "2"}, {"abc", "0"}, {"99999", "0"}};
   for (const auto& [typed, stored] : cases) {
     testing::FakeProfileStore store;
+    testing::FakePathForms forms;
     Settings settings{.BGMKind = 7, .BGMRepeat = 3, .BGMFile = "C:\\音楽\\曲.mp3"};
-    SaveDialogSettings(settings, typed, store, "C:\\Mirokan");
+    SaveDialogSettings(settings, typed, store, forms, "C:\\Mirokan");
     const std::string path = "C:\\Mirokan\\Mirokan.ini";
     EXPECT_EQ(store.ReadString(kSettingsSection, kKeyBgmKind, path), "7");
     EXPECT_EQ(store.ReadString(kSettingsSection, kKeyBgmRepeat, path), stored) << typed;
