@@ -13,21 +13,6 @@ constexpr wchar_t kPolicyDesktopKey[] =
     L"Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
 constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 
-// A text value of this user's, the policy's first; empty when neither holds it.
-std::wstring DesktopValue(const wchar_t* name) {
-  for (const wchar_t* key : {kPolicyDesktopKey, kDesktopKey}) {
-    wchar_t value[MAX_PATH * 2] = {};
-    DWORD size = sizeof(value) - sizeof(wchar_t);
-    // An expandable value is expanded and answers as plain text.
-    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) ==
-            ERROR_SUCCESS &&
-        value[0] != L'\0') {
-      return value;
-    }
-  }
-  return {};
-}
-
 // The identity of a file (its volume and index), or none when it cannot be opened.
 struct FileIdentity {
   DWORD volume = 0;
@@ -47,6 +32,21 @@ bool IdentityOf(const std::wstring& path, FileIdentity& identity) {
 
 }  // namespace
 
+std::wstring DesktopSetting(const wchar_t* name, Policy policy) {
+  for (const wchar_t* key : {kPolicyDesktopKey, kDesktopKey}) {
+    if (key == kPolicyDesktopKey && policy == Policy::kIgnored) continue;
+    wchar_t value[MAX_PATH * 2] = {};
+    DWORD size = sizeof(value) - sizeof(wchar_t);
+    // An expandable value is expanded and answers as plain text.
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) ==
+            ERROR_SUCCESS &&
+        value[0] != L'\0') {
+      return value;
+    }
+  }
+  return {};
+}
+
 std::uint32_t ScreenSaverTimeoutMs() {
   BOOL active = FALSE;
   UINT seconds = 0;
@@ -58,12 +58,12 @@ std::uint32_t ScreenSaverTimeoutMs() {
 bool ScreenSaverLocks() {
   BOOL secure = FALSE;
   if (SystemParametersInfoW(SPI_GETSCREENSAVESECURE, 0, &secure, 0)) return secure != FALSE;
-  const std::wstring value = DesktopValue(L"ScreenSaverIsSecure");
+  const std::wstring value = DesktopSetting(L"ScreenSaverIsSecure", Policy::kFirst);
   return !value.empty() && value != L"0";
 }
 
 bool SelectedScreenSaverIs(const std::wstring& path) {
-  const std::wstring selected = DesktopValue(L"SCRNSAVE.EXE");
+  const std::wstring selected = DesktopSetting(L"SCRNSAVE.EXE", Policy::kFirst);
   if (selected.empty()) return false;
   FileIdentity ours, theirs;
   if (IdentityOf(path, ours) && IdentityOf(selected, theirs)) return ours == theirs;

@@ -7,6 +7,11 @@
 
 namespace mirokan::win32 {
 
+// A text value of the user's desktop settings (`Control Panel\Desktop`), or the policy's
+// that overrides it where `policy` says so; empty when none holds it.
+enum class Policy { kFirst, kIgnored };
+std::wstring DesktopSetting(const wchar_t* name, Policy policy);
+
 // The idle time after which the system starts the saver; 0 when none starts.
 std::uint32_t ScreenSaverTimeoutMs();
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32_screen_saver.h"
 #include "common/win32_system_library.h"
 #include "saver/host/wallpaper_layout.h"
 
@@ -117,16 +118,6 @@ bool FromDesktopWallpaperObject(const Com& com, Wallpapers& out) {
   return !out.monitors.empty();
 }
 
-std::wstring DesktopText(const wchar_t* name) {
-  wchar_t value[32] = {};
-  DWORD size = sizeof(value) - sizeof(wchar_t);
-  if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr,
-                   value, &size) != ERROR_SUCCESS) {
-    return {};
-  }
-  return value;
-}
-
 void FromSettings(Wallpapers& out) {
   wchar_t path[MAX_PATH * 2] = {};
   if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, static_cast<UINT>(std::size(path) - 1), path,
@@ -143,7 +134,8 @@ void FromSettings(Wallpapers& out) {
   };
   EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&out.monitors));
   for (MonitorWallpaper& monitor : out.monitors) monitor.path = path;
-  out.style = WallpaperStyleFrom(DesktopText(L"WallpaperStyle"), DesktopText(L"TileWallpaper"));
+  out.style = WallpaperStyleFrom(DesktopSetting(L"WallpaperStyle", Policy::kIgnored),
+                                 DesktopSetting(L"TileWallpaper", Policy::kIgnored));
   out.colour = GetSysColor(COLOR_DESKTOP);
 }
 
