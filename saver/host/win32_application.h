@@ -20,6 +20,8 @@ int TwipsPerPixelX();
 int TwipsPerPixelY();
 // A plain message box: OK only, no icon, waits.
 void ShowMessage(const std::wstring& text, const std::wstring& caption);
+// The caption of the saver's own messages.
+inline constexpr wchar_t kApplicationTitle[] = L"Mirokan";
 // Stops the process at once; no close or unload handler runs after it.
 [[noreturn]] void EndAtOnce(UINT exit_code = 0);
 // Runs the message loop until no form is left loaded; returns the exit code.

@@ -23,6 +23,11 @@
 #include "saver/music/win32_sound_player.h"
 
 namespace mirokan::win32 {
+namespace {
+
+constexpr wchar_t kRendererNotStarted[] = L"Mirokan.dataを起動できません！";
+
+}  // namespace
 
 SessionForm::SessionForm(SaverState& state)
     : Form(FormOptions{.caption = L"Zarvo_Main", .persistent_image = true}),
@@ -208,6 +213,10 @@ void SessionForm::StartRenderer(const std::wstring& snapshot) {
     // The renderer runs on its own; the session only watches for its end.
     const UniqueKernelHandle thread(info.hThread);
     renderer_.Reset(info.hProcess);
+  } else {
+    // A damaged file, or a folder too deep for any form of its path: the user learns why no
+    // tunnel comes. The session then runs on until the mouse moves, as without a renderer.
+    ShowMessage(kRendererNotStarted, kApplicationTitle);
   }
 }
 

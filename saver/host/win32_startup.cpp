@@ -22,7 +22,6 @@ namespace {
 constexpr const wchar_t* kInstanceCaptions[] = {L"Zarvo_Main", L"<Mirokan>", L"Zarvo_Velkan"};
 
 constexpr wchar_t kRendererMissing[] = L"Mirokan.dataが同じﾌｫﾙﾀﾞに見つかりません！";
-constexpr wchar_t kApplicationTitle[] = L"Mirokan";
 
 bool AnotherInstanceOnScreen() {
   bool found = false;

@@ -53,6 +53,16 @@ class SessionFaults : public testing::Test {
   const std::wstring snapshot_ = SnapshotPlaces().front();
 };
 
+// A damaged renderer (here no program at all) is reported, and the session runs on until the
+// mouse moves, as without a renderer.
+TEST_F(SessionFaults, ARendererThatCannotStartIsReported) {
+  const std::wstring folder = FolderWithSaver(L"damaged");
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\Mirokan.data", "not a program"));
+  Process saver = Process::Start(folder + L"\\Mirokan.scr", L"/s", folder);
+  EXPECT_TRUE(MessageBoxShown(saver.Id(), L"Mirokan", L"Mirokan.dataを起動できません！"));
+  ExpectMouseEnds(saver);
+}
+
 // The session ends with its renderer, whatever ends that, as the mouse ends it: the cursor
 // back and the snapshot gone. (The music's end is music_session_test's.)
 TEST_F(SessionFaults, TheSessionEndsWithItsRendererWhateverEndsIt) {
