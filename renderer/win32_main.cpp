@@ -8,7 +8,6 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Without the system's OpenGL nothing can be drawn: a failed window set-up, silent.
-  if (!mirokan::win32::LoadSystemGl()) return 0;
-  mirokan::win32::RunRenderer();
+  mirokan::win32::RunRenderer(mirokan::win32::LoadSystemGl);
   return 0;
 }

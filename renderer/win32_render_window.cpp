@@ -51,10 +51,18 @@ struct PartTexture {
 };
 
 // Program-wide state of the renderer: one window for the whole run.
+// What the thread started first has done: the system's OpenGL loaded, and the pixel format
+// the screen's device context chose (0 when it found none).
+struct EarlyGl {
+  bool loaded = false;
+  int pixel_format = 0;
+};
+
 struct Renderer {
   HINSTANCE instance = nullptr;
   HWND window = nullptr;
-  std::future<int> pixel_format;  // chosen while the window is made
+  bool (*load_gl)() = nullptr;
+  std::future<EarlyGl> early_gl;  // loaded and chosen while the window is made
   std::optional<WindowDc> dc;
   UniqueGlContext context;
   bool context_current = false;
@@ -181,25 +189,32 @@ bool Fail() {
 // call, which took longer than anything else before the window shows. Asked from the start,
 // on a thread of its own and with the screen's device context, the driver loads while the
 // window is being made and shown. Pixel formats are numbered per display device, so the
-// screen's answer serves the window too (0 when the thread found none).
-std::future<int> ChoosePixelFormatEarly() {
+// screen's answer serves the window too (0 when the thread found none). The system's OpenGL is
+// loaded on that thread first, so that the driver's own load finds that copy.
+std::future<EarlyGl> StartGlEarly(bool (*load_gl)()) {
   try {
-    return std::async(std::launch::async, [] {
+    return std::async(std::launch::async, [load_gl] {
+      EarlyGl early{.loaded = load_gl()};
+      if (!early.loaded) return early;
       const HDC screen = GetDC(nullptr);
       const PIXELFORMATDESCRIPTOR format = TunnelPixelFormat();
-      const int chosen = screen ? ChoosePixelFormat(screen, &format) : 0;
+      early.pixel_format = screen ? ChoosePixelFormat(screen, &format) : 0;
       ReleaseDC(nullptr, screen);
-      return chosen;
+      return early;
     });
   } catch (const std::system_error&) {
-    return {};  // no thread to spare: the window's own call loads the driver
+    return {};  // no thread to spare: the window's thread loads it all
   }
 }
 
 // The early choice, where it is one the window can take: drawn to a window, OpenGL, double
 // buffered, RGBA. Else the window's own device context chooses.
-int WindowPixelFormat(std::future<int>& early, HDC dc, const PIXELFORMATDESCRIPTOR& format) {
-  const int chosen = early.valid() ? early.get() : 0;
+// 0 when the system's OpenGL could not be loaded.
+int WindowPixelFormat(std::future<EarlyGl>& early, bool (*load_gl)(), HDC dc,
+                      const PIXELFORMATDESCRIPTOR& format) {
+  const EarlyGl got = early.valid() ? early.get() : EarlyGl{.loaded = load_gl()};
+  if (!got.loaded) return 0;
+  const int chosen = got.pixel_format;
   PIXELFORMATDESCRIPTOR described{};
   if (chosen > 0 && DescribePixelFormat(dc, chosen, sizeof(described), &described) != 0 &&
       (described.dwFlags & format.dwFlags) == format.dwFlags &&
@@ -282,7 +297,7 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   SetFocus(renderer.window);
 
   const PIXELFORMATDESCRIPTOR format = TunnelPixelFormat();
-  const int format_index = WindowPixelFormat(renderer.pixel_format, dc, format);
+  const int format_index = WindowPixelFormat(renderer.early_gl, renderer.load_gl, dc, format);
   if (format_index == 0) return Fail();
   if (!SetPixelFormat(dc, format_index, &format)) return Fail();
 
@@ -335,8 +350,9 @@ void CloseRenderWindow() {
   UnregisterClassW(kClassName, renderer.instance);
 }
 
-void RunRenderer() {
-  State().pixel_format = ChoosePixelFormatEarly();
+void RunRenderer(bool (*load_gl)()) {
+  State().load_gl = load_gl;
+  State().early_gl = StartGlEarly(load_gl);
   // The file its session wrote; by hand, without one, the usual place.
   std::wstring path = SnapshotArgument(GetCommandLineW());
   SnapshotRead snapshot(path.empty() ? SnapshotPath() : std::move(path));

@@ -10,7 +10,9 @@
 namespace mirokan::win32 {
 
 // The program's body: returns after a normal end or a failed set-up (exit code 0).
-void RunRenderer();
+// `load_gl` readies the system's OpenGL (false when it cannot), before any pixel-format call
+// and any GL call; it runs on the thread that loads the driver while the window is made.
+void RunRenderer(bool (*load_gl)());
 
 class SnapshotRead;
 
