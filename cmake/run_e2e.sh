@@ -28,6 +28,8 @@ trap mirokan_wine_down EXIT
 mirokan_wine_up || exit 1
 # Whatever another test left on this prefix must not answer our window searches.
 wineserver -k >/dev/null 2>&1 || true
+# Nor its screen-saver settings (a test stopped half-way cannot put them back).
+wine reg import "$here/e2e_desktop_reset.reg" >/dev/null 2>&1 || true
 
 # A test may ask for a scaled screen (MIROKAN_E2E_LOGPIXELS=144); Wine takes the scale from
 # the prefix when its processes start, so it is set before the test and removed after.
