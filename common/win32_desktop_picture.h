@@ -51,7 +51,6 @@ class DesktopPictureView {
   const DesktopPictureHeader& Header() const {
     return *static_cast<const DesktopPictureHeader*>(view_);
   }
-  std::size_t Bytes() const { return bytes_; }
   const std::uint8_t* Rows() const {
     return static_cast<const std::uint8_t*>(view_) + kDesktopPictureBitsOffset;
   }

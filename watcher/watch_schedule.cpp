@@ -3,12 +3,16 @@
 #include <algorithm>
 
 namespace mirokan {
+namespace {
 
+// The idle time a picture is due at, for a saver timeout.
 std::uint32_t PictureDueAfter(std::uint32_t timeout_ms) {
   // A timeout shorter than two leads (never set by the system's own settings, whose least is
   // a minute) gets its picture half way.
   return timeout_ms - std::min(kPictureLeadMs, timeout_ms / 2);
 }
+
+}  // namespace
 
 WatchStep NextWatchStep(const WatchFacts& facts) {
   if (facts.timeout_ms == 0) return {.take_picture = false, .sleep_ms = kLongestSleepMs};

@@ -33,9 +33,6 @@ struct WatchStep {
   std::uint32_t sleep_ms = 0;
 };
 
-// The idle time a picture is due at, for a saver timeout.
-std::uint32_t PictureDueAfter(std::uint32_t timeout_ms);
-
 WatchStep NextWatchStep(const WatchFacts& facts);
 
 }  // namespace mirokan
