@@ -37,7 +37,7 @@
 #include "texture_ways.h"
 #include "renderer/win32_bmp.h"
 #include "renderer/win32_render_window.h"
-#include "saver/host/win32_forms.h"
+#include "saver/forms/win32_forms.h"
 
 namespace {
 
@@ -225,7 +225,8 @@ RoadTimes RunSaverOnce(const std::wstring& folder, StartOn start_on) {
   // The mouse ends both programs; then the pointer goes back for the next run.
   SetCursorPos(rest.x + 200, rest.y + 200);
   if (!saver.WaitExit(std::chrono::seconds(10))) saver.Kill();
-  for (int i = 0; i < 500 && !mirokan::tools::ProcessesNamed(L"Mirokan.data").empty(); ++i) Sleep(10);
+  for (int i = 0; i < 500 && !mirokan::tools::ProcessesNamed(L"Mirokan.data").empty(); ++i)
+    Sleep(10);
   SetCursorPos(rest.x, rest.y);
   PumpMessages();
   return times;

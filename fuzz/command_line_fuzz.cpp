@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_input.h"
-#include "saver/host/command_line.h"
+#include "saver/state/command_line.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(line.ArgumentTextEmpty == text.empty());
   Check(line.PreviewParent.has_value() <= (line.Request == StartRequest::Preview));
   const StartRequest by_mode = line.ModeCharacter == U'S'   ? StartRequest::RunHidingCursor
-                              : line.ModeCharacter == U'C' ? StartRequest::Configure
-                              : line.ModeCharacter == U'P' ? StartRequest::Preview
-                              : text.empty()               ? StartRequest::RunShowingCursor
-                                                           : StartRequest::EndSilently;
+                               : line.ModeCharacter == U'C' ? StartRequest::Configure
+                               : line.ModeCharacter == U'P' ? StartRequest::Preview
+                               : text.empty()               ? StartRequest::RunShowingCursor
+                                                            : StartRequest::EndSilently;
   Check(line.Request == by_mode);
   if (!AllAscii(text)) return 0;
   const char second = text.size() >= 2 ? text[1] : '\0';

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_input.h"
-#include "saver/host/settings.h"
+#include "saver/state/settings.h"
 #include "tests/support/fake_profile_store.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "saver/controls/button_faces.h"
-#include "saver/host/bitmap_writer.h"
+#include "common/bitmap_writer.h"
 
 namespace {
 

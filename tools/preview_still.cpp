@@ -11,7 +11,7 @@
 #include "renderer/bitmap_reader.h"
 #include "renderer/tunnel_geometry.h"
 #include "renderer/tunnel_scene.h"
-#include "saver/host/bitmap_writer.h"
+#include "common/bitmap_writer.h"
 
 namespace mirokan::still {
 namespace {

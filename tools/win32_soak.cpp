@@ -20,7 +20,7 @@
 #include "common/win32_handles.h"
 #include "common/win32_text.h"
 #include "tools/win32_process.h"
-#include "saver/host/saver_state.h"
+#include "saver/state/saver_state.h"
 #include "saver/host/win32_session_form.h"
 #include "saver/settings/win32_settings_dialog.h"
 #include "tools/soak_trend.h"

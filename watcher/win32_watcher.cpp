@@ -14,8 +14,8 @@
 #include "common/win32_handles.h"
 #include "common/win32_screen_saver.h"
 #include "common/win32_text.h"
-#include "saver/host/settings.h"
-#include "saver/host/win32_profile_store.h"
+#include "saver/state/settings.h"
+#include "saver/state/win32_profile_store.h"
 #include "watcher/watch_schedule.h"
 
 namespace mirokan::win32 {

@@ -172,21 +172,6 @@ void RoundCorners(const Palette& p, RgbImage& picture) {
 
 }  // namespace
 
-RgbImage::RgbImage(int width, int height, Rgb fill) {
-  if (width <= 0 || height <= 0) return;
-  width_ = width;
-  height_ = height;
-  pixels_.assign(std::size_t(width) * std::size_t(height), fill);
-}
-
-Rgb RgbImage::At(int x, int y) const {
-  return Inside(x, y) ? pixels_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] : Rgb{};
-}
-
-void RgbImage::Set(int x, int y, Rgb colour) {
-  if (Inside(x, y)) pixels_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] = colour;
-}
-
 RgbImage FacePicture(ButtonFace face) {
   const Palette palette = PaletteOf(face);
   RgbImage picture(kFaceWidth, kFaceHeight);

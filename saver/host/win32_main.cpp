@@ -2,8 +2,8 @@
 // message loop for as long as a form stays loaded.
 #include <windows.h>
 
-#include "saver/host/saver_state.h"
-#include "saver/host/win32_application.h"
+#include "saver/state/saver_state.h"
+#include "saver/forms/win32_application.h"
 #include "saver/host/win32_startup.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

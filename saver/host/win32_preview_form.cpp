@@ -4,7 +4,7 @@
 #include "saver/host/win32_preview_form.h"
 
 #include "common/number_text.h"
-#include "saver/host/win32_application.h"
+#include "saver/forms/win32_application.h"
 
 namespace mirokan::win32 {
 namespace {

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include "common/win32_handles.h"
-#include "saver/host/win32_controls.h"
-#include "saver/host/win32_forms.h"
+#include "saver/forms/win32_form_controls.h"
+#include "saver/forms/win32_forms.h"
 
 namespace mirokan::win32 {
 

@@ -7,8 +7,8 @@
 #include "common/desktop_picture.h"
 #include "common/win32_handles.h"
 #include "saver/host/music_thread.h"
-#include "saver/host/saver_state.h"
-#include "saver/host/win32_forms.h"
+#include "saver/state/saver_state.h"
+#include "saver/forms/win32_forms.h"
 #include "saver/music/bgm_player.h"
 
 namespace mirokan::win32 {

@@ -6,10 +6,10 @@
 
 #include "common/snapshot_path.h"
 #include "common/win32_text.h"
-#include "saver/host/win32_application.h"
-#include "saver/host/win32_forms.h"
+#include "saver/forms/win32_application.h"
+#include "saver/forms/win32_forms.h"
 #include "saver/host/win32_preview_form.h"
-#include "saver/host/win32_profile_store.h"
+#include "saver/state/win32_profile_store.h"
 #include "saver/host/win32_session_form.h"
 #include "saver/settings/win32_settings_dialog.h"
 
@@ -92,33 +92,6 @@ void Main(SaverState& state) {
 
   static SessionForm session(state);
   session.Load();
-}
-
-namespace {
-
-enum class ZoomDirection { FromCursor, ToCursor };
-
-void ZoomBetweenCursorAndWindow(HWND window, const SaverState& state, ZoomDirection direction) {
-  const RECT point{state.CursorStartX, state.CursorStartY, state.CursorStartX, state.CursorStartY};
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  // Wine draws nothing here and answers TRUE; Windows animates the caption. Either way the
-  // result is of no consequence.
-  if (direction == ZoomDirection::FromCursor) {
-    DrawAnimatedRects(window, IDANI_CAPTION, &point, &frame);
-  } else {
-    DrawAnimatedRects(window, IDANI_CAPTION, &frame, &point);
-  }
-}
-
-}  // namespace
-
-void ZoomFromCursor(HWND window, const SaverState& state) {
-  ZoomBetweenCursorAndWindow(window, state, ZoomDirection::FromCursor);
-}
-
-void ZoomToCursor(HWND window, const SaverState& state) {
-  ZoomBetweenCursorAndWindow(window, state, ZoomDirection::ToCursor);
 }
 
 }  // namespace mirokan::win32

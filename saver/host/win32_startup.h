@@ -1,12 +1,11 @@
-// Start-up of Mirokan.scr: the instance test, the dispatch on the command line, and the
-// zoom animations the settings dialog opens and closes with.
+// Start-up of Mirokan.scr: the instance test and the dispatch on the command line.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "saver/host/saver_state.h"
+#include "saver/state/saver_state.h"
 
 namespace mirokan::win32 {
 
@@ -14,10 +13,6 @@ namespace mirokan::win32 {
 // lives while that form is loaded (or has already ended at once). The forms it loads keep
 // the state, so it must outlive them.
 void Main(SaverState& state);
-
-// The caption zoom from the cursor start point to the window, and back.
-void ZoomFromCursor(HWND window, const SaverState& state);
-void ZoomToCursor(HWND window, const SaverState& state);
 
 // The renderer program beside this one.
 std::wstring RendererPath();

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/desktop_picture.h"
-#include "saver/host/win32_forms.h"
+#include "saver/forms/win32_forms.h"
 
 namespace mirokan::win32 {
 

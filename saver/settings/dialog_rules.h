@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "mirokan_version.h"
-#include "saver/controls/button_faces.h"
-#include "saver/host/settings.h"
+#include "common/rgb_image.h"
+#include "saver/state/settings.h"
 
 namespace mirokan {
 
@@ -39,7 +39,8 @@ bool SaveDialogSettings(Settings& settings, std::string_view repeat_text, Profil
                         PathForms& forms, std::string_view program_folder);
 
 inline constexpr char kBannerText[] = "https://mirokan.example.org/";
-inline constexpr wchar_t kCreditLine[] = L"Designed by Mirokan developers  Ver." MIROKAN_VERSION_TEXT;
+inline constexpr wchar_t kCreditLine[] =
+    L"Designed by Mirokan developers  Ver." MIROKAN_VERSION_TEXT;
 
 // A control's place in pixels at 96 dpi (15 twips per pixel), relative to its parent.
 struct DesignRect {

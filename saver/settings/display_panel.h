@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "saver/controls/button_faces.h"
+#include "common/rgb_image.h"
 
 namespace mirokan {
 

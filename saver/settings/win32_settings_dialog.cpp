@@ -12,9 +12,8 @@
 
 #include "common/win32_system_library.h"
 #include "common/win32_text.h"
-#include "saver/host/win32_application.h"
-#include "saver/host/win32_profile_store.h"
-#include "saver/host/win32_startup.h"
+#include "saver/forms/win32_application.h"
+#include "saver/state/win32_profile_store.h"
 
 namespace mirokan::win32 {
 namespace {
@@ -306,7 +305,7 @@ void SettingsDialog::Form_Load() {
     state_.CursorStartX = 0;
     state_.CursorStartY = 0;
   }
-  ZoomFromCursor(Handle(), state_);
+  ZoomFromCursor(Handle(), {state_.CursorStartX, state_.CursorStartY});
   SetScreenMousePointer(MousePointer::Default);
 
   PaintBackground();
@@ -318,7 +317,7 @@ void SettingsDialog::Form_Resize() {
 
 void SettingsDialog::Form_Unload() {
   timer1_.SetEnabled(false);
-  ZoomToCursor(Handle(), state_);
+  ZoomToCursor(Handle(), {state_.CursorStartX, state_.CursorStartY});
 }
 
 void SettingsDialog::PaintBackground() {

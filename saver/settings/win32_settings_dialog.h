@@ -14,9 +14,9 @@
 
 #include "common/win32_handles.h"
 #include "saver/controls/win32_command_button.h"
-#include "saver/host/saver_state.h"
-#include "saver/host/win32_controls.h"
-#include "saver/host/win32_forms.h"
+#include "saver/state/saver_state.h"
+#include "saver/forms/win32_form_controls.h"
+#include "saver/forms/win32_forms.h"
 #include "saver/settings/dialog_rules.h"
 #include "saver/settings/display_panel.h"
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "saver/host/settings.h"
+#include "saver/state/settings.h"
 
 namespace mirokan::testing {
 
@@ -80,7 +80,9 @@ class FakePathForms final : public PathForms {
 // Files that open for reading; anything else (a folder, a missing file) does not.
 class FakeFileProbe final : public FileProbe {
  public:
-  bool CanOpenForReading(std::string_view path) override { return files.count(std::string(path)) != 0; }
+  bool CanOpenForReading(std::string_view path) override {
+    return files.count(std::string(path)) != 0;
+  }
   std::set<std::string> files;
 };
 

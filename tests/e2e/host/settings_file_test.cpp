@@ -1,7 +1,7 @@
 // The settings file through the real profile functions, in the ANSI code page 932.
 #include "e2e_checks.h"
-#include "saver/host/settings.h"
-#include "saver/host/win32_profile_store.h"
+#include "saver/state/settings.h"
+#include "saver/state/win32_profile_store.h"
 
 namespace mirokan {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "e2e_checks.h"
-#include "saver/host/settings.h"
-#include "saver/host/win32_profile_store.h"
+#include "saver/state/settings.h"
+#include "saver/state/win32_profile_store.h"
 
 namespace mirokan {
 namespace {

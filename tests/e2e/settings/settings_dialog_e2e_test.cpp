@@ -7,7 +7,7 @@
 
 #include "common/win32_handles.h"
 #include "e2e_checks.h"
-#include "saver/host/settings.h"
+#include "saver/state/settings.h"
 #include "saver/settings/dialog_rules.h"
 #include "saver/settings/win32_settings_dialog.h"
 
@@ -21,6 +21,12 @@ using namespace e2e;
 std::string IniBytes(const std::string& kind, const std::string& repeat, const std::string& file) {
   return "[Section]\r\nBGM\x8B\xE6\x95\xAA=" + kind + "\r\nBGM\xD8\xCB\xDF\xB0\xC4=" + repeat +
          "\r\nBGM\xCC\xA7\xB2\xD9=" + file + "\r\n";
+}
+
+// Where the dialog's layout puts `control` on this screen.
+RECT PlaceOf(const DesignRect& control) {
+  const DesignRect r = ScaleRect(control, 1440 / ScreenDpi());
+  return {r.left, r.top, r.left + r.width, r.top + r.height};
 }
 
 // Mirokan.scr /c in another process, and its controls where the layout puts them.
@@ -45,8 +51,10 @@ class RemoteDialog {
     }
     return nullptr;
   }
-  void Click(const DesignRect& design, bool right = false) const {
-    ClickControl(window_, design, right);
+  // A real click at the control's middle.
+  void Click(const DesignRect& design, ClickButton button = ClickButton::kLeft) const {
+    const RECT r = PlaceOf(design);
+    ClickAt(window_, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}, button);
   }
   void ExpectEnds() { EXPECT_EQ(process_.ExitCode(), 0u); }
 
@@ -84,7 +92,7 @@ TEST(SettingsDialog, KindsFileChooserAndSaveInCodePage932) {
   EXPECT_FALSE(IsWindowEnabled(file_button));
 
   // "無し" with the right button, then "MP3、WAV" with the left: the controls follow.
-  dialog.Click(InMusicPanel(kKindCaptions[0]), /*right=*/true);
+  dialog.Click(InMusicPanel(kKindCaptions[0]), ClickButton::kRight);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(repeat); }));
   // The change of kind disables every control before it enables its own: what counts is
   // the state once its handler has returned.

@@ -20,14 +20,4 @@ testing::AssertionResult MessageBoxShown(DWORD pid, const std::wstring& caption,
   return testing::AssertionSuccess();
 }
 
-RECT PlaceOf(const DesignRect& control) {
-  const DesignRect r = ScaleRect(control, 1440 / ScreenDpi());
-  return {r.left, r.top, r.left + r.width, r.top + r.height};
-}
-
-void ClickControl(HWND window, const DesignRect& control, bool right) {
-  const RECT r = PlaceOf(control);
-  ClickAt(window, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}, right);
-}
-
 }  // namespace mirokan::e2e

@@ -6,7 +6,6 @@
 
 #include "common/win32_text.h"
 #include "e2e_support.h"
-#include "saver/settings/dialog_rules.h"
 
 namespace mirokan::e2e {
 
@@ -14,9 +13,5 @@ namespace mirokan::e2e {
 testing::AssertionResult MessageBoxShown(
     DWORD pid, const std::wstring& caption, const std::wstring& text,
     std::chrono::milliseconds deadline = std::chrono::seconds(30));
-
-// Where the dialog's layout puts `control` on this screen, and a real click at its middle.
-RECT PlaceOf(const DesignRect& control);
-void ClickControl(HWND window, const DesignRect& control, bool right = false);
 
 }  // namespace mirokan::e2e

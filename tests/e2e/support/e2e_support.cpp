@@ -302,7 +302,8 @@ std::vector<COLORREF> ScreenSamples(const RECT& area, int columns, int rows) {
   return colours;
 }
 
-void ClickAt(HWND window, POINT client, bool right) {
+void ClickAt(HWND window, POINT client, ClickButton button) {
+  const bool right = button == ClickButton::kRight;
   ClientToScreen(window, &client);
   MoveCursorTo(client.x, client.y);
   INPUT input[2]{{.type = INPUT_MOUSE}, {.type = INPUT_MOUSE}};
@@ -312,10 +313,8 @@ void ClickAt(HWND window, POINT client, bool right) {
 }
 
 int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi;
+  const win32::WindowDc screen(nullptr);
+  return GetDeviceCaps(screen.Get(), LOGPIXELSY);
 }
 
 void MoveCursorTo(int x, int y) {

@@ -127,7 +127,8 @@ bool ScreenChanges();
 // Whether the mouse pointer shows (a hidden one does not).
 bool CursorShowing();
 // A real click (left, or right) at a point of `window`'s client area.
-void ClickAt(HWND window, POINT client, bool right = false);
+enum class ClickButton { kLeft, kRight };
+void ClickAt(HWND window, POINT client, ClickButton button = ClickButton::kLeft);
 int ScreenDpi();
 
 bool RunningUnderWine();

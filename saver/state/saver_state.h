@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "saver/host/command_line.h"
-#include "saver/host/settings.h"
+#include "saver/state/command_line.h"
+#include "saver/state/settings.h"
 
 namespace mirokan {
 

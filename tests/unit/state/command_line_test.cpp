@@ -1,4 +1,4 @@
-#include "saver/host/command_line.h"
+#include "saver/state/command_line.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,14 @@ namespace {
 
 TEST(CommandLine, OnlyTheSecondCharacterDecides) {
   const std::pair<const char*, StartRequest> cases[] = {
-      {"/s", StartRequest::RunHidingCursor},     {"-S", StartRequest::RunHidingCursor},
+      {"/s", StartRequest::RunHidingCursor},
+      {"-S", StartRequest::RunHidingCursor},
       {"xsomething else", StartRequest::RunHidingCursor},
-      {"", StartRequest::RunShowingCursor},      {"/c:1234", StartRequest::Configure},
-      {"/p 1234", StartRequest::Preview},        {"/a 1234", StartRequest::EndSilently},
-      {"s", StartRequest::EndSilently},  // one character: no mode, but the text is not empty
+      {"", StartRequest::RunShowingCursor},
+      {"/c:1234", StartRequest::Configure},
+      {"/p 1234", StartRequest::Preview},
+      {"/a 1234", StartRequest::EndSilently},
+      {"s", StartRequest::EndSilently},    // one character: no mode, but the text is not empty
       {"/ｓ", StartRequest::EndSilently},  // no letter outside ASCII matches
   };
   for (const auto& [text, request] : cases) {

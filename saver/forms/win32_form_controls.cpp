@@ -1,10 +1,10 @@
 // Picture boxes, windowless labels / images / shapes and combo boxes for the saver's forms.
-#include "saver/host/win32_controls.h"
+#include "saver/forms/win32_form_controls.h"
 
 #include <cmath>
 
 #include "common/win32_window_class.h"
-#include "saver/host/win32_application.h"
+#include "saver/forms/win32_application.h"
 
 namespace mirokan::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "saver/host/bitmap_writer.h"
+#include "common/bitmap_writer.h"
 
 #include <algorithm>
 #include <cstring>

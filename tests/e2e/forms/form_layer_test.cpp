@@ -4,8 +4,8 @@
 
 #include "common/win32_file.h"
 #include "e2e_checks.h"
-#include "saver/host/win32_controls.h"
-#include "saver/host/win32_forms.h"
+#include "saver/forms/win32_form_controls.h"
+#include "saver/forms/win32_forms.h"
 
 namespace mirokan::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "saver/host/settings.h"
+#include "saver/state/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +24,8 @@ class SettingsRules : public ::testing::Test {
 TEST_F(SettingsRules, NumbersAreFlooredAndBadOnesLeaveTheField) {
   EXPECT_EQ(Load(), (Settings{0, 0, ""})) << "a missing file gives no music";
   // Exactly what number_text's strict read and floor accept; anything else keeps the field.
-  const std::pair<const char*, std::int16_t> cases[] = {
-      {"2.9", 2}, {"-0.5", -1}, {"", 0}, {"abc", 9}, {"1e1", 9}, {"70000", 9}};
+  const std::pair<const char*, std::int16_t> cases[] = {{"2.9", 2}, {"-0.5", -1}, {"", 0},
+                                                        {"abc", 9}, {"1e1", 9},   {"70000", 9}};
   store.Put(kIni, kKeyBgmFile, "C:\\f.wav");  // so that a kind of 2 stays 2
   for (const auto& [text, expected] : cases) {
     store.Put(kIni, kKeyBgmKind, text);
@@ -56,7 +56,8 @@ TEST_F(SettingsRules, SavingWritesAllThreeKeysInOrderAndReadsBack) {
   for (int i = 0; i < 90; ++i) path += "曲";
   path += ".mp3";
   SaveSettings({2, -1, path}, store, forms, kFolder);
-  EXPECT_EQ(store.written_keys, (std::vector<std::string>{kKeyBgmKind, kKeyBgmRepeat, kKeyBgmFile}));
+  EXPECT_EQ(store.written_keys,
+            (std::vector<std::string>{kKeyBgmKind, kKeyBgmRepeat, kKeyBgmFile}));
   EXPECT_EQ(Load(), (Settings{2, -1, path}));
 
   // Kind 2 with no file chosen is written as it is and comes back as no music.

@@ -1,4 +1,4 @@
-#include "saver/host/bitmap_writer.h"
+#include "common/bitmap_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +21,11 @@ TEST(BitmapWriter, WritesBottomUpPaddedRowsWithoutColourTable) {
   EXPECT_EQ(file[0] | file[1] << 8, 'B' | 'M' << 8);
   // size, pixel offset, width, height (positive: bottom row first), bits, no compression,
   // image size, no colour table
-  const std::pair<std::size_t, std::uint32_t> fields[] = {{2, 78}, {10, 54}, {18, 3}, {22, 2},
-                                                          {28, 24}, {30, 0}, {34, 24}, {46, 0}};
-  for (const auto& [at, value] : fields) EXPECT_EQ(Read32(file, at) & (at == 28 ? 0xFFFF : ~0u), value) << at;
-  EXPECT_EQ(file[54], 7);      // the bottom row comes first
+  const std::pair<std::size_t, std::uint32_t> fields[] = {{2, 78},  {10, 54}, {18, 3},  {22, 2},
+                                                          {28, 24}, {30, 0},  {34, 24}, {46, 0}};
+  for (const auto& [at, value] : fields)
+    EXPECT_EQ(Read32(file, at) & (at == 28 ? 0xFFFF : ~0u), value) << at;
+  EXPECT_EQ(file[54], 7);  // the bottom row comes first
   EXPECT_EQ(file[54 + 12], 1);
   EXPECT_EQ(file[54 + 9], 0);  // padding is zero, not whatever the source held
 }

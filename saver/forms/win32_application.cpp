@@ -1,10 +1,10 @@
 // The program's services on plain Win32. The message loop lives as long as a form is loaded.
-#include "saver/host/win32_application.h"
+#include "saver/forms/win32_application.h"
 
 #include <algorithm>
 
 #include "common/win32_handler_scope.h"
-#include "saver/host/win32_forms.h"
+#include "saver/forms/win32_forms.h"
 
 namespace mirokan::win32 {
 namespace {

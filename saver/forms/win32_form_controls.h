@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/win32_handles.h"
-#include "saver/host/win32_forms.h"
+#include "saver/forms/win32_forms.h"
 
 namespace mirokan::win32 {
 

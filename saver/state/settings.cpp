@@ -1,4 +1,4 @@
-#include "saver/host/settings.h"
+#include "saver/state/settings.h"
 
 #include <optional>
 

@@ -2,7 +2,7 @@
 // in it, and the file probe through an ordinary read-only open.
 #pragma once
 
-#include "saver/host/settings.h"
+#include "saver/state/settings.h"
 
 namespace mirokan::win32 {
 

@@ -156,4 +156,8 @@ class Form {
   UINT next_timer_id_ = 1;
 };
 
+// The caption zoom from a point of the screen (the cursor's start) to the window, and back.
+void ZoomFromCursor(HWND window, POINT start);
+void ZoomToCursor(HWND window, POINT start);
+
 }  // namespace mirokan::win32

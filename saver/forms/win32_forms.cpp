@@ -1,6 +1,6 @@
 // The form layer on plain Win32: one window class for every form, timers through SetTimer
 // with a guard against re-entry from modal loops, and a DIB section as the persistent image.
-#include "saver/host/win32_forms.h"
+#include "saver/forms/win32_forms.h"
 
 #include <algorithm>
 
@@ -9,9 +9,9 @@
 #include "common/win32_handler_scope.h"
 #include "common/win32_memory.h"
 #include "common/win32_window_class.h"
-#include "saver/host/bitmap_writer.h"
-#include "saver/host/win32_application.h"
-#include "saver/host/win32_controls.h"
+#include "common/bitmap_writer.h"
+#include "saver/forms/win32_application.h"
+#include "saver/forms/win32_form_controls.h"
 
 namespace mirokan::win32 {
 namespace {
@@ -339,6 +339,35 @@ void Form::Destroyed() {
   window_ = nullptr;
   unloading_ = false;
   if (--g_loaded_forms == 0) PostQuitMessage(0);
+}
+
+// ---- Zoom -------------------------------------------------------------------------------
+
+namespace {
+
+enum class ZoomDirection { kFromCursor, kToCursor };
+
+void ZoomBetween(HWND window, POINT start, ZoomDirection direction) {
+  const RECT point{start.x, start.y, start.x, start.y};
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  // Wine draws nothing here and answers TRUE; Windows animates the caption. Either way the
+  // result is of no consequence.
+  if (direction == ZoomDirection::kFromCursor) {
+    DrawAnimatedRects(window, IDANI_CAPTION, &point, &frame);
+  } else {
+    DrawAnimatedRects(window, IDANI_CAPTION, &frame, &point);
+  }
+}
+
+}  // namespace
+
+void ZoomFromCursor(HWND window, POINT start) {
+  ZoomBetween(window, start, ZoomDirection::kFromCursor);
+}
+
+void ZoomToCursor(HWND window, POINT start) {
+  ZoomBetween(window, start, ZoomDirection::kToCursor);
 }
 
 }  // namespace mirokan::win32

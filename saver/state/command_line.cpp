@@ -1,4 +1,4 @@
-#include "saver/host/command_line.h"
+#include "saver/state/command_line.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // Windows can hold (the ANSI ones would take the path through the code page, turning a
 // "Łukasz" or "민수" into another folder). The file itself stays in the ANSI code page: the
 // system writes a file without a Unicode mark in that code page, keys and values alike.
-#include "saver/host/win32_profile_store.h"
+#include "saver/state/win32_profile_store.h"
 
 #include <windows.h>
 
