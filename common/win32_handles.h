@@ -86,6 +86,18 @@ struct MemoryDcTraits {
   static bool Close(HDC h) { return DeleteDC(h) != FALSE; }
 };
 
+// Icons and cursors are the window manager's objects, not GDI's: not counted.
+struct IconTraits {
+  static constexpr bool kCounted = false;
+  static HICON Invalid() { return nullptr; }
+  static void Close(HICON h) { DestroyIcon(h); }
+};
+struct CursorTraits {
+  static constexpr bool kCounted = false;
+  static HCURSOR Invalid() { return nullptr; }
+  static void Close(HCURSOR h) { DestroyCursor(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileHandleTraits>;
 using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
@@ -93,6 +105,8 @@ using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using UniquePen = UniqueHandle<HPEN, GdiObjectTraits<HPEN>>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+using UniqueCursor = UniqueHandle<HCURSOR, CursorTraits>;
 
 // A DC from GetDC, released to its window.
 class WindowDc {
