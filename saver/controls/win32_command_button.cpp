@@ -5,13 +5,15 @@
 
 #include <windowsx.h>
 
-#include <cmath>
 #include <utility>
 
+#include "common/win32_gdi.h"
 #include "common/win32_handler_scope.h"
 #include "common/win32_system_library.h"
 #include "common/win32_text.h"
+#include "common/win32_trace.h"
 #include "common/win32_window_class.h"
+#include "common/win32_window_proc.h"
 #include "saver/controls/button_faces.h"
 
 namespace mirokan::win32 {
@@ -32,7 +34,8 @@ unsigned ButtonFlag(MouseButton button) {
 
 bool RegisterButtonClass(WNDPROC procedure) {
   // No CS_DBLCLKS: the second press of a double click is an ordinary press.
-  static const bool registered = RegisterWindowClass(kClassName, procedure);
+  static const bool registered =
+      Traced(RegisterWindowClass(kClassName, procedure), L"RegisterClassExW");
   return registered;
 }
 
@@ -53,14 +56,16 @@ CommandButton::CommandButton(const ButtonFont& ambient_font) : machine_(ambient_
 std::unique_ptr<CommandButton> CommandButton::Create(HWND parent, const RECT& bounds,
                                                      const ButtonFont& ambient_font,
                                                      const PropertyBag& stored, int control_id) {
-  if (!RegisterButtonClass(&CommandButton::WindowProc)) return nullptr;
+  if (!RegisterButtonClass(&WindowProcOf<CommandButton>)) return nullptr;
   std::unique_ptr<CommandButton> button(new CommandButton(ambient_font));
   button->pending_properties_ = &stored;
-  const HWND window = CreateWindowExW(
-      0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, bounds.left,
-      bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)), GetModuleHandleW(nullptr),
-      button.get());
+  const HWND window = Traced(
+      CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
+                      bounds.left, bounds.top, bounds.right - bounds.left,
+                      bounds.bottom - bounds.top, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)),
+                      GetModuleHandleW(nullptr), button.get()),
+      L"CreateWindowExW");
   button->pending_properties_ = nullptr;
   if (!window) return nullptr;
   return button;
@@ -124,29 +129,6 @@ void CommandButton::SetFont(const ButtonFont& font) {
 
 void CommandButton::SaveProperties(PropertyBag& bag) {
   Apply(machine_.WriteProperties(bag));
-}
-
-LRESULT CALLBACK CommandButton::WindowProc(HWND window, UINT message, WPARAM wparam,
-                                           LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    auto* button = static_cast<CommandButton*>(create->lpCreateParams);
-    button->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(button));
-  }
-  auto* button = reinterpret_cast<CommandButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!button) return DefWindowProcW(window, message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    button->window_ = nullptr;
-    return DefWindowProcW(window, message, wparam, lparam);
-  }
-  // Nothing may unwind into the system's dispatcher; a failed step is dropped like any other.
-  try {
-    return button->HandleMessage(message, wparam, lparam);
-  } catch (...) {
-    return 0;
-  }
 }
 
 LRESULT CommandButton::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -240,6 +222,8 @@ LRESULT CommandButton::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_DESTROY:
       KillTimer(window_, kTmrMouseId);
       return 0;
+    case WM_NCDESTROY:
+      return DefWindowProcW(std::exchange(window_, nullptr), message, wparam, lparam);
     default:
       return DefWindowProcW(window_, message, wparam, lparam);
   }
@@ -304,32 +288,17 @@ void CommandButton::ResizeBuffers() {
   const WindowDc screen(window_);
   if (!screen) return;
   if (!faces_dc_) {
-    // The six pictures side by side in one 24-bit bitmap, built once per window.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kFaceWidth * kButtonFaceCount;
-    info.bmiHeader.biHeight = -kFaceHeight;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    faces_bitmap_.Reset(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    faces_dc_.Reset(CreateCompatibleDC(screen.Get()));
-    if (faces_bitmap_ && faces_dc_ && bits) {
-      const int stride = (kFaceWidth * kButtonFaceCount * 3 + 3) & ~3;
-      auto* row_bytes = static_cast<std::uint8_t*>(bits);
-      for (int f = 0; f < kButtonFaceCount; ++f) {
-        const RgbImage picture = FacePicture(static_cast<ButtonFace>(f));
-        for (int y = 0; y < kFaceHeight; ++y) {
-          std::uint8_t* pixel = row_bytes + y * stride + f * kFaceWidth * 3;
-          for (int x = 0; x < kFaceWidth; ++x, pixel += 3) {
-            const Rgb c = picture.At(x, y);
-            pixel[0] = c.b;
-            pixel[1] = c.g;
-            pixel[2] = c.r;
-          }
-        }
+    // The six pictures side by side in one bitmap, built once per window.
+    RgbImage faces(kFaceWidth * kButtonFaceCount, kFaceHeight);
+    for (int f = 0; f < kButtonFaceCount; ++f) {
+      const RgbImage picture = FacePicture(static_cast<ButtonFace>(f));
+      for (int y = 0; y < kFaceHeight; ++y) {
+        for (int x = 0; x < kFaceWidth; ++x) faces.Set(f * kFaceWidth + x, y, picture.At(x, y));
       }
+    }
+    faces_bitmap_ = BitmapOf(faces);
+    faces_dc_.Reset(Traced(CreateCompatibleDC(screen.Get()), L"CreateCompatibleDC"));
+    if (faces_bitmap_ && faces_dc_) {
       GdiFlush();
       SelectObject(faces_dc_.Get(), faces_bitmap_.Get());
     }
@@ -432,18 +401,13 @@ void CommandButton::DrawCaption() {
 
 void CommandButton::MakeFont() {
   const ButtonFont& font = machine_.Properties().Font;
-  LOGFONTW log{};
-  int dpi = 96;
-  if (const WindowDc screen(nullptr); screen) dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
-  log.lfHeight = -static_cast<LONG>(std::lround(font.size_points * dpi / 72.0));
-  log.lfWeight = font.weight;
-  log.lfItalic = font.italic;
-  log.lfUnderline = font.underline;
-  log.lfStrikeOut = font.strikethrough;
-  log.lfCharSet = font.charset;
-  const std::wstring name = Utf8ToWide(font.name);
-  lstrcpynW(log.lfFaceName, name.c_str(), LF_FACESIZE);
-  font_.Reset(CreateFontIndirectW(&log));
+  font_ = win32::MakeFont({.name = Utf8ToWide(font.name),
+                           .points = font.size_points,
+                           .weight = font.weight,
+                           .italic = font.italic,
+                           .underline = font.underline,
+                           .strikeout = font.strikethrough,
+                           .charset = font.charset});
   made_font_ = font;
   font_made_ = true;
 }

@@ -56,10 +56,12 @@ class CommandButton {
   HWND Window() const { return window_; }
   const ButtonMachine& Machine() const { return machine_; }
 
+  // For the window procedure (common/win32_window_proc.h).
+  void Attach(HWND window) { window_ = window; }
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
  private:
   explicit CommandButton(const ButtonFont& ambient_font);
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   // Returns false when a click handler destroyed this object: touch nothing then.
   bool Apply(const ButtonEffects& effects);
   void Press(MouseButton button);

@@ -3,21 +3,11 @@
 
 #include <algorithm>
 
+#include "common/win32_gdi.h"
 #include "common/win32_handler_scope.h"
 #include "saver/forms/win32_forms.h"
 
 namespace mirokan::win32 {
-namespace {
-
-int LogPixels(int index) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, index) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
-}  // namespace
-
 std::wstring CommandLineText() {
   const wchar_t* text = GetCommandLineW();
   if (!text) return {};
@@ -38,10 +28,10 @@ std::wstring CommandLineText() {
 }
 
 int TwipsPerPixelX() {
-  return std::max(1, 1440 / LogPixels(LOGPIXELSX));
+  return std::max(1, 1440 / ScreenDpi(ScreenAxis::kHorizontal));
 }
 int TwipsPerPixelY() {
-  return std::max(1, 1440 / LogPixels(LOGPIXELSY));
+  return std::max(1, 1440 / ScreenDpi(ScreenAxis::kVertical));
 }
 
 void ShowMessage(const std::wstring& text, const std::wstring& caption) {

@@ -1,9 +1,11 @@
 // Picture boxes, windowless labels / images / shapes and combo boxes for the saver's forms.
 #include "saver/forms/win32_form_controls.h"
 
-#include <cmath>
+#include <algorithm>
 
+#include "common/win32_trace.h"
 #include "common/win32_window_class.h"
+#include "common/win32_window_proc.h"
 #include "saver/forms/win32_application.h"
 
 namespace mirokan::win32 {
@@ -20,19 +22,6 @@ int RectHeight(const RECT& r) {
 
 }  // namespace
 
-UniqueFont MakeFont(const std::wstring& name, double points, bool bold, BYTE charset) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  LOGFONTW font{};
-  font.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
-  font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-  font.lfCharSet = charset;
-  font.lfQuality = DEFAULT_QUALITY;
-  lstrcpynW(font.lfFaceName, name.c_str(), LF_FACESIZE);
-  return UniqueFont(CreateFontIndirectW(&font));
-}
-
 // ---- PictureBox -----------------------------------------------------------------------
 
 PictureBox::PictureBox(Form& parent, RECT bounds, COLORREF background) : background_(background) {
@@ -44,89 +33,64 @@ PictureBox::PictureBox(HWND parent, RECT bounds, COLORREF background) : backgrou
 }
 
 void PictureBox::Create(HWND parent, RECT bounds) {
-  static const bool registered = RegisterWindowClass(kPictureClass, WindowProc);
+  // A box without its window is only an image; the form carries on without it.
+  static const bool registered = Traced(
+      RegisterWindowClass(kPictureClass, WindowProcOf<PictureBox>), L"RegisterClassExW");
   (void)registered;
   image_.Resize(RectWidth(bounds), RectHeight(bounds));
   image_.Fill(background_);
   if (image_.Dc()) SetBkMode(image_.Dc(), TRANSPARENT);
-  window_ = CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
-                            RectWidth(bounds), RectHeight(bounds), parent, nullptr,
-                            GetModuleHandleW(nullptr), this);
+  Traced(CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
+                         RectWidth(bounds), RectHeight(bounds), parent, nullptr,
+                         GetModuleHandleW(nullptr), this),
+         L"CreateWindowExW");
 }
 
 PictureBox::~PictureBox() {
-  if (original_font_ && image_.Dc()) SelectObject(image_.Dc(), original_font_);
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
+  // Its last message lets go of this object (window_ is null after it).
+  if (window_) DestroyWindow(window_);
 }
 
 void PictureBox::Move(RECT bounds) {
-  // The image keeps its font across a resize only if it is selected again.
-  if (original_font_ && image_.Dc()) SelectObject(image_.Dc(), original_font_);
-  original_font_ = nullptr;
   image_.Resize(RectWidth(bounds), RectHeight(bounds));
   image_.Fill(background_);
-  if (image_.Dc()) {
-    SetBkMode(image_.Dc(), TRANSPARENT);
-    if (font_) original_font_ = SelectObject(image_.Dc(), font_.Get());
-  }
+  if (image_.Dc()) SetBkMode(image_.Dc(), TRANSPARENT);
   if (window_)
     MoveWindow(window_, bounds.left, bounds.top, RectWidth(bounds), RectHeight(bounds), TRUE);
 }
 
-void PictureBox::Clear() {
-  image_.Fill(background_);
-}
-
-void PictureBox::Refresh() {
-  if (window_) InvalidateRect(window_, nullptr, FALSE);
-}
-
-void PictureBox::SetFont(UniqueFont font) {
-  if (!image_.Dc()) return;
-  if (original_font_) SelectObject(image_.Dc(), original_font_);
-  font_ = std::move(font);
-  original_font_ = font_ ? SelectObject(image_.Dc(), font_.Get()) : nullptr;
-}
-
-LRESULT CALLBACK PictureBox::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* box = reinterpret_cast<PictureBox*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (box) {
-    switch (message) {
-      case WM_ERASEBKGND:
-        return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        if (box->image_.Dc()) {
-          BitBlt(dc, 0, 0, box->image_.Width(), box->image_.Height(), box->image_.Dc(), 0, 0,
-                 SRCCOPY);
-        }
-        EndPaint(window, &paint);
-        return 0;
+LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  const HWND window = window_;
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      if (image_.Dc()) {
+        BitBlt(dc, 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0, SRCCOPY);
       }
-      case WM_SETCURSOR:
-        if (ApplyScreenMousePointer()) return TRUE;
-        if (box->cursor_ && LOWORD(lparam) == HTCLIENT) {
-          ::SetCursor(box->cursor_);
-          return TRUE;
-        }
-        break;
-      case WM_LBUTTONUP:
-        if (box->OnClick) {
-          const auto on_click = box->OnClick;  // the handler may destroy the box
-          RunHandler(on_click);
-        }
-        return 0;
-      default:
-        break;
+      EndPaint(window, &paint);
+      return 0;
     }
+    case WM_SETCURSOR:
+      if (ApplyScreenMousePointer()) return TRUE;
+      if (cursor_ && LOWORD(lparam) == HTCLIENT) {
+        ::SetCursor(cursor_);
+        return TRUE;
+      }
+      break;
+    case WM_LBUTTONUP:
+      if (OnClick) {
+        const auto on_click = OnClick;  // the handler may destroy the box
+        RunHandler(on_click);
+      }
+      return 0;
+    case WM_NCDESTROY:
+      window_ = nullptr;
+      break;
+    default:
+      break;
   }
   return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -202,10 +166,6 @@ ComboBox::~ComboBox() {
 
 void ComboBox::AddItem(const std::wstring& item) {
   SendMessageW(window_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-}
-
-int ComboBox::ItemCount() const {
-  return static_cast<int>(SendMessageW(window_, CB_GETCOUNT, 0, 0));
 }
 
 std::wstring ComboBox::Text() const {

@@ -13,10 +13,6 @@
 
 namespace mirokan::win32 {
 
-// A font by name, size in points and weight, owned.
-UniqueFont MakeFont(const std::wstring& name, double points, bool bold,
-                    BYTE charset = DEFAULT_CHARSET);
-
 // A child window with a persistent image: drawing on Dc() draws into it, and painting shows
 // it. Optionally it takes clicks and shows its own mouse pointer.
 class PictureBox {
@@ -33,24 +29,20 @@ class PictureBox {
   int Width() const { return image_.Width(); }
   int Height() const { return image_.Height(); }
   void Move(RECT bounds);
-  void Clear();
-  // Shows what was drawn on the image since the last refresh.
-  void Refresh();
-  // Sets the font used by text drawn on Dc(); the box keeps it.
-  void SetFont(UniqueFont font);
   void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
 
   std::function<void()> OnClick;
 
+  // For the window procedure (common/win32_window_proc.h).
+  void Attach(HWND window) { window_ = window; }
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
  private:
   void Create(HWND parent, RECT bounds);
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   HWND window_ = nullptr;
   BackingImage image_;
   COLORREF background_;
-  UniqueFont font_;
-  HGDIOBJ original_font_ = nullptr;
   HCURSOR cursor_ = nullptr;
 };
 
@@ -123,7 +115,6 @@ class ComboBox {
   ~ComboBox();
   HWND Handle() const { return window_; }
   void AddItem(const std::wstring& item);
-  int ItemCount() const;
   std::wstring Text() const;
   void SetText(const std::wstring& text);
   void SetEnabled(bool enabled);

@@ -8,7 +8,9 @@
 #include "common/win32_file.h"
 #include "common/win32_handler_scope.h"
 #include "common/win32_memory.h"
+#include "common/win32_trace.h"
 #include "common/win32_window_class.h"
+#include "common/win32_window_proc.h"
 #include "common/bitmap_writer.h"
 #include "saver/forms/win32_application.h"
 #include "saver/forms/win32_form_controls.h"
@@ -109,11 +111,6 @@ void FormTimer::SetEnabled(bool enabled) {
   Arm();
 }
 
-void FormTimer::SetInterval(UINT interval_ms) {
-  interval_ = interval_ms;
-  Arm();
-}
-
 void FormTimer::Arm() {
   if (!form_.window_) return;  // armed when the window comes
   if (enabled_ && interval_ > 0) {
@@ -147,7 +144,8 @@ int Form::LoadedForms() {
 
 void Form::Load() {
   if (window_) return;
-  static const bool registered = RegisterWindowClass(kFormClass, WindowProc);
+  static const bool registered =
+      Traced(RegisterWindowClass(kFormClass, WindowProcOf<Form>), L"RegisterClassExW");
   if (!registered) return;
 
   background_brush_.Reset(CreateSolidBrush(options_.background));
@@ -159,10 +157,15 @@ void Form::Load() {
   }
   RECT frame{0, 0, options_.client_width, options_.client_height};
   AdjustWindowRectEx(&frame, style, FALSE, ex_style);
-  window_ = CreateWindowExW(ex_style, kFormClass, options_.caption.c_str(), style, CW_USEDEFAULT,
-                            CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), this);
-  if (!window_) return;
+  // The window procedure sets window_ as the window is made.
+  if (!Traced(CreateWindowExW(ex_style, kFormClass, options_.caption.c_str(), style,
+                              CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                              frame.bottom - frame.top, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this),
+              L"CreateWindowExW")) {
+    window_ = nullptr;
+    return;
+  }
   ++g_loaded_forms;
   if (options_.persistent_image) {
     image_.Resize(options_.client_width, options_.client_height);
@@ -226,10 +229,6 @@ int Form::ClientHeight() const {
   return area.bottom;
 }
 
-bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) {
-  return false;
-}
-
 void Form::AddWindowless(WindowlessControl& control) {
   windowless_.push_back(&control);
 }
@@ -244,20 +243,7 @@ void Form::Refresh() {
   if (window_) InvalidateRect(window_, nullptr, FALSE);
 }
 
-LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    auto* form = static_cast<Form*>(create->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    form->window_ = window;
-  }
-  auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!form) return DefWindowProcW(window, message, wparam, lparam);
-  return form->Dispatch(message, wparam, lparam);
-}
-
-LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
-  LRESULT result = 0;
+LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_TIMER:
       for (FormTimer* timer : timers_) {
@@ -284,7 +270,6 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
       if (options_.persistent_image && image_.Dc()) {
         BitBlt(dc, 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0, SRCCOPY);
       }
-      Form_Paint(dc);
       EndPaint(window_, &paint);
       return 0;
     }
@@ -325,20 +310,18 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
       for (FormTimer* timer : timers_) KillTimer(window_, timer->id_);
       return 0;
     case WM_NCDESTROY:
-      Destroyed();
-      return 0;
+      return Destroyed();
     default:
       break;
   }
-  if (HandleMessage(message, wparam, lparam, result)) return result;
   return DefWindowProcW(window_, message, wparam, lparam);
 }
 
-void Form::Destroyed() {
-  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+LRESULT Form::Destroyed() {
   window_ = nullptr;
   unloading_ = false;
   if (--g_loaded_forms == 0) PostQuitMessage(0);
+  return 0;
 }
 
 // ---- Zoom -------------------------------------------------------------------------------

@@ -70,12 +70,10 @@ class FormTimer {
 
   void SetEnabled(bool enabled);
   bool Enabled() const { return enabled_; }
-  void SetInterval(UINT interval_ms);
   UINT Interval() const { return interval_; }
 
  private:
   friend class Form;
-  class WindowlessControl;
   void Arm();
   void Tick();
 
@@ -124,6 +122,11 @@ class Form {
 
   static int LoadedForms();
 
+  // For the window procedure (common/win32_window_proc.h). A form that handles a message of
+  // its own overrides HandleMessage and passes the others on to Form::HandleMessage.
+  void Attach(HWND window) { window_ = window; }
+  virtual LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
   // Windowless controls, drawn in the order they were added; the form does not own them.
   void AddWindowless(WindowlessControl& control);
   // Draws the windowless controls over the persistent image and shows the result.
@@ -136,15 +139,10 @@ class Form {
   virtual void Form_QueryUnload() {}
   virtual void Form_Unload() {}
   virtual void Form_Resize() {}
-  virtual void Form_Paint(HDC) {}
-  // Messages not handled by the layer; return true when handled.
-  virtual bool HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
 
  private:
   friend class FormTimer;
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
-  void Destroyed();
+  LRESULT Destroyed();
 
   FormOptions options_;
   HWND window_ = nullptr;

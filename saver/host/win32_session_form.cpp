@@ -249,10 +249,10 @@ void SessionForm::Form_QueryUnload() {
   music_thread_.Drain(std::chrono::seconds(2));
 }
 
-bool SessionForm::HandleMessage(UINT message, WPARAM wparam, LPARAM, LRESULT&) {
+LRESULT SessionForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   // A log-off or shut-down: Windows ends the process once this returns, and no unload runs.
   if (message == WM_ENDSESSION && wparam) RemoveSnapshots();
-  return false;
+  return Form::HandleMessage(message, wparam, lparam);
 }
 
 void SessionForm::Form_Unload() {

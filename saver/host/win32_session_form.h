@@ -25,7 +25,7 @@ class SessionForm final : public Form {
   void Timer2_Timer();
   void Timer3_Timer();
   void PaintDesktop(const ScreenRect& screen);
-  bool HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void StartRenderer(const std::wstring& snapshot);
   void StartMusic();
   struct Music;

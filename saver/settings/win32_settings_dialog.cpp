@@ -10,7 +10,9 @@
 #include <cstring>
 #include <tuple>
 
+#include "common/win32_gdi.h"
 #include "common/win32_system_library.h"
+#include "common/win32_trace.h"
 #include "common/win32_text.h"
 #include "saver/forms/win32_application.h"
 #include "saver/state/win32_profile_store.h"
@@ -43,27 +45,6 @@ void UseSystemDpiAwareness() {
 
 int TwipsPerPixel() {
   return TwipsPerPixelY();
-}
-
-UniqueBitmap BitmapOf(const RgbImage& image) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = image.Width();
-  info.bmiHeader.biHeight = -image.Height();
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap) return bitmap;
-  auto* pixel = static_cast<std::uint8_t*>(bits);
-  for (const Rgb& colour : image.Pixels()) {
-    *pixel++ = colour.b;
-    *pixel++ = colour.g;
-    *pixel++ = colour.r;
-    *pixel++ = 0;
-  }
-  return bitmap;
 }
 
 // The panel's pointing hand: '#' outline, '.' white, blank transparent; hot spot at the
@@ -168,10 +149,6 @@ SettingsDialog::~SettingsDialog() {
   cmd_can_.reset();
   bgm_repeat_.reset();
   pic_display_.reset();
-  for (const HICON icon : {icon_, small_icon_}) {
-    if (icon) DestroyIcon(icon);
-  }
-  if (hand_cursor_) DestroyCursor(hand_cursor_);
 }
 
 RECT SettingsDialog::Place(const DesignRect& design) const {
@@ -185,7 +162,8 @@ RECT SettingsDialog::PlaceInPanel(const DesignRect& design) const {
 
 void SettingsDialog::CreateControls() {
   using namespace dialog_layout;
-  label_font_ = MakeFont(kLabelFont, kLabelPoints, false, SHIFTJIS_CHARSET);
+  label_font_ =
+      MakeFont({.name = kLabelFont, .points = kLabelPoints, .charset = SHIFTJIS_CHARSET});
   img_ra_[0] = BitmapOf(ChoiceMark(false, ScaleDesignPixels(12, twips_per_pixel_)));
   img_ra_[1] = BitmapOf(ChoiceMark(true, ScaleDesignPixels(12, twips_per_pixel_)));
   // The program's own icon (tools/app_icon), at the sizes of a caption and of Alt+Tab. A
@@ -193,11 +171,11 @@ void SettingsDialog::CreateControls() {
   for (const auto& [which, icon, metric] : {std::tuple{ICON_BIG, &icon_, SM_CXICON},
                                             std::tuple{ICON_SMALL, &small_icon_, SM_CXSMICON}}) {
     const int size = GetSystemMetrics(metric);
-    *icon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
-    if (*icon) SendMessageW(Handle(), WM_SETICON, which, reinterpret_cast<LPARAM>(*icon));
+    icon->Reset(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0)));
+    if (*icon) SendMessageW(Handle(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon->Get()));
   }
-  hand_cursor_ = MakeHandCursor();
+  hand_cursor_.Reset(Traced(MakeHandCursor(), L"CreateCursor"));
 
   HFONT font = label_font_.Get();
   pic_c_ = std::make_unique<FilledBox>(Place(kMusicPanel), kBlack);
@@ -230,7 +208,7 @@ void SettingsDialog::CreateControls() {
   AddWindowless(*credit_);
 
   pic_display_ = std::make_unique<PictureBox>(*this, PlaceInPanel(kDisplay), kBlack);
-  pic_display_->SetCursor(hand_cursor_);
+  pic_display_->SetCursor(hand_cursor_.Get());
   pic_display_->OnClick = [this] { OpenWebPage(); };
 
   bgm_repeat_ = std::make_unique<ComboBox>(Handle(), PlaceInPanel(kRepeatBox), font);
@@ -418,14 +396,13 @@ void SettingsDialog::ResizePIC(BackingImage& picIN, COLORREF background) {
 HFONT SettingsDialog::FontFor(const std::wstring& name, std::int16_t points, bool bold) {
   auto& font = panel_fonts_[{name, points, bold}];
   if (!font) {
-    LOGFONTW log{};
-    log.lfHeight = -MulDiv(points, 1440 / twips_per_pixel_, 72);
-    log.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    log.lfCharSet = DEFAULT_CHARSET;
-    // Grey edges rather than coloured ones: the masks must match the lit text exactly.
-    log.lfQuality = ANTIALIASED_QUALITY;
-    lstrcpynW(log.lfFaceName, name.c_str(), LF_FACESIZE);
-    font.Reset(CreateFontIndirectW(&log));
+    // At the layout's own dots per inch, as the banner is laid out in twips. Grey edges
+    // rather than coloured ones: the masks must match the lit text exactly.
+    font = MakeFont({.name = name,
+                     .points = static_cast<double>(points),
+                     .weight = bold ? FW_BOLD : FW_NORMAL,
+                     .quality = ANTIALIASED_QUALITY},
+                    1440 / twips_per_pixel_);
   }
   return font.Get();
 }

@@ -75,9 +75,9 @@ class SettingsDialog final : public Form {
   UniqueFont label_font_;
   std::map<std::tuple<std::wstring, int, bool>, UniqueFont> panel_fonts_;
   std::array<UniqueBitmap, 2> img_ra_;  // the marks: 0 not chosen, 1 chosen
-  HICON icon_ = nullptr;
-  HICON small_icon_ = nullptr;
-  HCURSOR hand_cursor_ = nullptr;
+  UniqueIcon icon_;
+  UniqueIcon small_icon_;
+  UniqueCursor hand_cursor_;
 
   // Windowless controls, drawn in this order over the banding.
   std::unique_ptr<WindowlessControl> pic_c_;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/win32_file.h"
+#include "common/win32_gdi.h"
 #include "e2e_checks.h"
 #include "saver/forms/win32_form_controls.h"
 #include "saver/forms/win32_forms.h"
@@ -59,7 +60,7 @@ TEST(FormLayer, WindowlessControlsDrawIntoThePersistentImageAnd) {
   TestForm form;
   form.Load();
   Shape frame(RECT{10, 10, 60, 40}, RGB(255, 255, 255));
-  UniqueFont font = MakeFont(L"MS UI Gothic", 9.75, false, SHIFTJIS_CHARSET);
+  UniqueFont font = MakeFont({.name = L"MS UI Gothic", .points = 9.75, .charset = SHIFTJIS_CHARSET});
   Label label(RECT{70, 10, 110, 30}, L"音楽CD", RGB(255, 255, 255), font.Get());
   form.AddWindowless(frame);
   form.AddWindowless(label);
