@@ -18,7 +18,9 @@ BitmapReadResult Picture(std::int32_t width, std::int32_t height) {
 }
 
 // Arguments: the way, the picture's width and height.
-void TextureWay(benchmark::State& state, bool upload) {
+enum class Part { kBeforeContext, kUpload };
+
+void TextureWay(benchmark::State& state, Part part) {
   static auto offscreen = std::make_unique<test::EglOffscreen>(64, 64);
   if (!offscreen->Ready()) {
     state.SkipWithError(offscreen->Error().c_str());
@@ -33,7 +35,7 @@ void TextureWay(benchmark::State& state, bool upload) {
       {width, height}, static_cast<std::size_t>(PaddedRowLength(width)), picture.pixels->data()};
   std::vector<TextureLevel> prepared = way.prepare(view);
   for (auto _ : state) {
-    if (!upload) {
+    if (part == Part::kBeforeContext) {
       prepared = way.prepare(view);
       continue;
     }
@@ -47,10 +49,10 @@ void TextureWay(benchmark::State& state, bool upload) {
 }
 
 void Prepare(benchmark::State& state) {
-  TextureWay(state, false);
+  TextureWay(state, Part::kBeforeContext);
 }
 void Upload(benchmark::State& state) {
-  TextureWay(state, true);
+  TextureWay(state, Part::kUpload);
 }
 
 void Sizes(benchmark::internal::Benchmark* b, std::initializer_list<std::int64_t> third) {

@@ -14,7 +14,7 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-enum class Exponent { Allowed, Refused };
+enum class Exponent { kAllowed, kRefused };
 
 // Length of the longest prefix of `text` that forms a number, or 0 when it holds no digits.
 std::size_t NumberPrefixLength(std::string_view text, Exponent exponent) {
@@ -28,7 +28,7 @@ std::size_t NumberPrefixLength(std::string_view text, Exponent exponent) {
   }
   if (digits == 0) return 0;
   // An exponent counts only when digits follow it; "2e" reads as 2.
-  if (exponent == Exponent::Allowed && i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+  if (exponent == Exponent::kAllowed && i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
     std::size_t j = i + 1;
     if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
     if (j < text.size() && IsDigit(text[j])) {
@@ -60,7 +60,7 @@ double ReadLeadingNumber(std::string_view text) {
   std::size_t start = 0;
   while (start < text.size() && IsBlank(text[start])) ++start;
   const std::string_view rest = text.substr(start);
-  const std::size_t length = NumberPrefixLength(rest, Exponent::Allowed);
+  const std::size_t length = NumberPrefixLength(rest, Exponent::kAllowed);
   return length == 0 ? 0.0 : ToDouble(rest.substr(0, length));
 }
 
@@ -70,7 +70,7 @@ std::optional<double> ParseNumber(std::string_view text) {
   std::size_t end = text.size();
   while (end > start && IsBlank(text[end - 1])) --end;
   const std::string_view core = text.substr(start, end - start);
-  if (core.empty() || NumberPrefixLength(core, Exponent::Refused) != core.size()) {
+  if (core.empty() || NumberPrefixLength(core, Exponent::kRefused) != core.size()) {
     return std::nullopt;
   }
   const double value = ToDouble(core);

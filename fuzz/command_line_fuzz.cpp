@@ -27,18 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const mirokan::CommandLine line = mirokan::DecodeCommandLine(text);
 
   Check(line.ArgumentTextEmpty == text.empty());
-  Check(line.PreviewParent.has_value() <= (line.Request == StartRequest::Preview));
-  const StartRequest by_mode = line.ModeCharacter == U'S'   ? StartRequest::RunHidingCursor
-                               : line.ModeCharacter == U'C' ? StartRequest::Configure
-                               : line.ModeCharacter == U'P' ? StartRequest::Preview
-                               : text.empty()               ? StartRequest::RunShowingCursor
-                                                            : StartRequest::EndSilently;
+  Check(line.PreviewParent.has_value() <= (line.Request == StartRequest::kPreview));
+  const StartRequest by_mode = line.ModeCharacter == U'S'   ? StartRequest::kRunHidingCursor
+                               : line.ModeCharacter == U'C' ? StartRequest::kConfigure
+                               : line.ModeCharacter == U'P' ? StartRequest::kPreview
+                               : text.empty()               ? StartRequest::kRunShowingCursor
+                                                            : StartRequest::kEndSilently;
   Check(line.Request == by_mode);
   if (!AllAscii(text)) return 0;
   const char second = text.size() >= 2 ? text[1] : '\0';
   Check(line.ModeCharacter ==
         static_cast<char32_t>(second >= 'a' && second <= 'z' ? second - 'a' + 'A' : second));
-  if (line.Request == StartRequest::Preview && text.size() > 3 && text.size() <= 12) {
+  if (line.Request == StartRequest::kPreview && text.size() > 3 && text.size() <= 12) {
     std::uint32_t handle = 0;
     for (const char c : text.substr(3)) {
       if (c < '0' || c > '9') return 0;

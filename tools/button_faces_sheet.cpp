@@ -40,12 +40,12 @@ int main(int argc, char** argv) {
     Gradient gradient;
   };
   const Entry entries[] = {
-      {ButtonFace::Normal, Gradient::Plain},
-      {ButtonFace::HighLight, Gradient::Inverted},
-      {ButtonFace::HighLightSelect, Gradient::Inverted},
-      {ButtonFace::Selected, Gradient::Plain},
-      {ButtonFace::Pressed, Gradient::Inverted},
-      {ButtonFace::Disable, Gradient::Plain},
+      {ButtonFace::Normal, Gradient::kPlain},
+      {ButtonFace::HighLight, Gradient::kInverted},
+      {ButtonFace::HighLightSelect, Gradient::kInverted},
+      {ButtonFace::Selected, Gradient::kPlain},
+      {ButtonFace::Pressed, Gradient::kInverted},
+      {ButtonFace::Disable, Gradient::kPlain},
   };
   const int count = int(std::size(entries));
   // The dialog's own grey, which the pictures' rims were made to sit on.

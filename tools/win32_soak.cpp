@@ -76,7 +76,10 @@ DWORD HandleCount(HANDLE process) {
   return count;
 }
 
-Counts CountsOf(HANDLE process, bool own) {
+// Our own process reads the handle owners' count; another's GDI objects are out of reach.
+enum class Gdi { kOwnCounter, kOutOfReach };
+
+Counts CountsOf(HANDLE process, Gdi gdi) {
   Counts counts;
   // Wine leaves PrivateUsage at 0; the commit charge (PagefileUsage) counts the same pages.
   PROCESS_MEMORY_COUNTERS memory{};
@@ -85,7 +88,7 @@ Counts CountsOf(HANDLE process, bool own) {
     counts.commit_kib = static_cast<double>(memory.PagefileUsage) / 1024;
   }
   counts.handles = HandleCount(process);
-  if (own) counts.gdi_objects = static_cast<double>(win32::LiveGdiObjects());
+  if (gdi == Gdi::kOwnCounter) counts.gdi_objects = static_cast<double>(win32::LiveGdiObjects());
   return counts;
 }
 
@@ -150,8 +153,8 @@ class Sampler {
   bool Open() const { return file_ != nullptr; }
   double Seconds() const { return static_cast<double>(GetTickCount64() - start_) / 1000; }
 
-  void Sample(const char* process, HANDLE handle, bool own) {
-    const Counts c = CountsOf(handle, own);
+  void Sample(const char* process, HANDLE handle, Gdi gdi) {
+    const Counts c = CountsOf(handle, gdi);
     const double t = Seconds();
     series_[process].Add(t, c);
     std::fprintf(file_, "%.2f,%s,%.0f,%.0f,%.0f,", t, process, c.working_set_kib, c.commit_kib,
@@ -222,8 +225,8 @@ int SoakSession(Sampler& sampler, double seconds) {
   }
   bool early_end = false;
   while (sampler.Seconds() < seconds) {
-    sampler.Sample("session", GetCurrentProcess(), true);
-    sampler.Sample("renderer", renderer.Get(), false);
+    sampler.Sample("session", GetCurrentProcess(), Gdi::kOwnCounter);
+    sampler.Sample("renderer", renderer.Get(), Gdi::kOutOfReach);
     sampler.PumpUntilNextSample([&] { return !session.Loaded() || !Running(renderer.Get()); });
     if (!session.Loaded() || !Running(renderer.Get())) {
       std::printf("FAIL: the %s ended after %.0f s\n", session.Loaded() ? "renderer" : "session",
@@ -267,9 +270,9 @@ int SoakDialog(Sampler& sampler, double seconds) {
   {
     win32::SettingsDialog dialog(state);
     dialog.Load();
-    dialog.Show(win32::Form::ShowMode::Modeless);
+    dialog.Show(win32::Form::ShowMode::kModeless);
     while (sampler.Seconds() < seconds && dialog.Loaded()) {
-      sampler.Sample("dialog", GetCurrentProcess(), true);
+      sampler.Sample("dialog", GetCurrentProcess(), Gdi::kOwnCounter);
       sampler.PumpUntilNextSample([&] { return !dialog.Loaded(); });
     }
     if (!dialog.Loaded()) {

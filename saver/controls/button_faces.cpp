@@ -93,17 +93,17 @@ Rgb Darker(Rgb c) {
   return Mix(c, Rgb{}, 0.03);
 }
 
-enum class Side { Top, Bottom, Left, Right };
+enum class Side { kTop, kBottom, kLeft, kRight };
 
 Rgb RimOf(const Palette& p, Side side) {
   switch (side) {
-    case Side::Top:
+    case Side::kTop:
       return p.rim_top;
-    case Side::Bottom:
+    case Side::kBottom:
       return p.rim_bottom;
-    case Side::Left:
+    case Side::kLeft:
       return p.rim_left;
-    case Side::Right:
+    case Side::kRight:
       return p.rim_right;
   }
   return p.rim_top;
@@ -114,10 +114,10 @@ Rgb RimOf(const Palette& p, Side side) {
 Rgb SquarePixel(const Palette& p, int x, int y, int width, int height) {
   const int top = y, bottom = height - 1 - y, left = x, right = width - 1 - x;
   const int depth = std::min({top, bottom, left, right});
-  const Side side = depth == top      ? Side::Top
-                    : depth == bottom ? Side::Bottom
-                    : depth == left   ? Side::Left
-                                      : Side::Right;
+  const Side side = depth == top      ? Side::kTop
+                    : depth == bottom ? Side::kBottom
+                    : depth == left   ? Side::kLeft
+                                      : Side::kRight;
   if (depth < p.rim_lines) return p.rim_lines == 2 && depth == 0 ? p.outer_rim : RimOf(p, side);
   if (depth == p.rim_lines) return p.border;
   const int band = depth - p.rim_lines - 1;
@@ -125,15 +125,15 @@ Rgb SquarePixel(const Palette& p, int x, int y, int width, int height) {
   // Sides shade over the rows between the top and bottom bands.
   const double t = std::clamp((y - kCornerSize) / double(height - 2 * kCornerSize - 1), 0.0, 1.0);
   switch (side) {
-    case Side::Top:
+    case Side::kTop:
       return p.band_top[band];
-    case Side::Bottom:
+    case Side::kBottom:
       return p.band_bottom[band];
-    case Side::Left: {
+    case Side::kLeft: {
       const Rgb c = Mix(p.left_top, p.left_bottom, t);
       return p.darker_next_to_border && band == 0 ? Darker(c) : c;
     }
-    case Side::Right: {
+    case Side::kRight: {
       const Rgb c = Mix(p.right_top, p.right_bottom, t);
       return p.darker_next_to_border && band == 0 ? Darker(c) : c;
     }
@@ -155,10 +155,10 @@ void RoundCorners(const Palette& p, RgbImage& picture) {
     Side row_side, column_side;
   };
   const Corner corners[] = {
-      {b, b, 1, 1, Side::Top, Side::Left},
-      {w - 1 - b, b, -1, 1, Side::Top, Side::Right},
-      {b, h - 1 - b, 1, -1, Side::Bottom, Side::Left},
-      {w - 1 - b, h - 1 - b, -1, -1, Side::Bottom, Side::Right},
+      {b, b, 1, 1, Side::kTop, Side::kLeft},
+      {w - 1 - b, b, -1, 1, Side::kTop, Side::kRight},
+      {b, h - 1 - b, 1, -1, Side::kBottom, Side::kLeft},
+      {w - 1 - b, h - 1 - b, -1, -1, Side::kBottom, Side::kRight},
   };
   for (const Corner& c : corners) {
     const Rgb row_rim = RimOf(p, c.row_side);
@@ -213,8 +213,8 @@ std::array<FramePiece, 8> FramePieces(int width, int height) {
 }
 
 Rgb GradientRow(Gradient gradient, int row, int height) {
-  const Rgb first = gradient == Gradient::Plain ? kGradientLight : kGradientDark;
-  const Rgb second = gradient == Gradient::Plain ? kGradientDark : kGradientLight;
+  const Rgb first = gradient == Gradient::kPlain ? kGradientLight : kGradientDark;
+  const Rgb second = gradient == Gradient::kPlain ? kGradientDark : kGradientLight;
   const int span = height - 1;
   if (span <= 0 || row <= 0) return first;
   if (row >= span) return second;

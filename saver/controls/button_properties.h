@@ -25,7 +25,7 @@ struct ButtonFont {
 };
 
 // The control's background style; the `Visible` property reads and writes it.
-enum class BackStyle : std::int16_t { Transparent = 0, Opaque = 1 };
+enum class BackStyle : std::int16_t { kTransparent = 0, kOpaque = 1 };
 
 using PropertyValue = std::variant<bool, std::int64_t, std::string, ButtonFont>;
 
@@ -58,7 +58,7 @@ struct ButtonProperties {
   // 0 only for a control whose values were never loaded (fresh from the designer).
   std::uint8_t FirstRun = 1;
   std::uint32_t FontColour = 0;  // platform colour value, red in the lowest byte
-  BackStyle Visible = BackStyle::Opaque;
+  BackStyle Visible = BackStyle::kOpaque;
 };
 
 inline constexpr std::string_view kLoadCaption = "Command1";

@@ -35,7 +35,7 @@ FaceDrawing ButtonMachine::DrawFace(ButtonFace picture) {
   // it keeps whatever the last drawing had.
   if (button_state_ == kNormal || button_state_ == kSelected) gradient_inverted_ = false;
   if (button_state_ == kHighLight) gradient_inverted_ = true;
-  return {picture, gradient_inverted_ ? Gradient::Inverted : Gradient::Plain};
+  return {picture, gradient_inverted_ ? Gradient::kInverted : Gradient::kPlain};
 }
 
 ButtonEffects ButtonMachine::ReadProperties(const PropertyBag& bag) {
@@ -71,7 +71,7 @@ ButtonEffects ButtonMachine::PointerMovedOver() {
 
 ButtonEffects ButtonMachine::ButtonPressed(MouseButton button) {
   ButtonEffects effects;
-  if (!properties_.Enabled || button != MouseButton::Left) return effects;
+  if (!properties_.Enabled || button != MouseButton::kLeft) return effects;
   mouse_held_ = true;
   effects.draw = DrawFace(ButtonFace::Pressed);
   return effects;
@@ -88,7 +88,7 @@ ButtonEffects ButtonMachine::LetGoOfLeft() {
 ButtonEffects ButtonMachine::ButtonReleased(MouseButton button) {
   ButtonEffects effects;
   if (!properties_.Enabled) return effects;
-  if (button == MouseButton::Left) effects = LetGoOfLeft();
+  if (button == MouseButton::kLeft) effects = LetGoOfLeft();
   // Any button clicks, unless the pointer was seen leaving (state Selected) since the press.
   effects.click = button_state_ != kSelected && properties_.Enabled;
   return effects;
@@ -123,7 +123,7 @@ ButtonEffects ButtonMachine::FocusLost() {
 
 ButtonEffects ButtonMachine::HoverTick(PointerPlace pointer) {
   ButtonEffects effects;
-  if (pointer == PointerPlace::OverControl || !properties_.Enabled) return effects;
+  if (pointer == PointerPlace::kOverControl || !properties_.Enabled) return effects;
   if (button_state_ == kHighLight) {
     button_state_ = kNormal;
     effects.draw = DrawFace(ButtonFace::Normal);
@@ -135,17 +135,17 @@ ButtonEffects ButtonMachine::HoverTick(PointerPlace pointer) {
 }
 
 ButtonMachine::ReadResult ButtonMachine::ReadVisible() {
-  if (properties_.Visible == BackStyle::Transparent) return {0, {}};
+  if (properties_.Visible == BackStyle::kTransparent) return {0, {}};
   return {255, RefreshLook()};
 }
 
 ButtonEffects ButtonMachine::WriteVisible(std::uint8_t value) {
   ButtonEffects effects;
   if (value != 0) {
-    properties_.Visible = BackStyle::Opaque;
+    properties_.Visible = BackStyle::kOpaque;
     effects = RefreshLook();
   } else {
-    properties_.Visible = BackStyle::Transparent;
+    properties_.Visible = BackStyle::kTransparent;
   }
   effects.repaint = true;
   effects.property_changed = "Visible";
@@ -199,10 +199,10 @@ ButtonEffects ButtonMachine::ShowEnabledLook() {
   ButtonEffects effects;
   if (properties_.Enabled) {
     effects.draw = DrawFace(ButtonFace::Normal);
-    caption_look_ = CaptionLook::Enabled;
+    caption_look_ = CaptionLook::kEnabled;
   } else {
     effects.draw = DrawFace(ButtonFace::Disable);
-    caption_look_ = CaptionLook::Greyed;
+    caption_look_ = CaptionLook::kGreyed;
   }
   effects.caption = caption_look_;
   return effects;
@@ -211,7 +211,7 @@ ButtonEffects ButtonMachine::ShowEnabledLook() {
 ButtonEffects ButtonMachine::RefreshLook() {
   ButtonEffects effects;
   if (!properties_.Enabled) return effects;
-  caption_look_ = CaptionLook::Enabled;
+  caption_look_ = CaptionLook::kEnabled;
   effects.caption = caption_look_;
   if (properties_.FirstRun == 0) {
     properties_.FontColour = 0;

@@ -22,14 +22,14 @@ enum class ButtonFace : std::uint8_t {
 };
 inline constexpr int kButtonFaceCount = 6;
 
-enum class Gradient { Plain, Inverted };  // white on top / white at the bottom
-enum class CaptionLook { Enabled, Greyed };
-enum class MouseButton { Left, Right, Middle };
-enum class PointerPlace { OverControl, Away };
+enum class Gradient { kPlain, kInverted };  // white on top / white at the bottom
+enum class CaptionLook { kEnabled, kGreyed };
+enum class MouseButton { kLeft, kRight, kMiddle };
+enum class PointerPlace { kOverControl, kAway };
 
 struct FaceDrawing {
   ButtonFace picture = ButtonFace::Normal;
-  Gradient gradient = Gradient::Plain;
+  Gradient gradient = Gradient::kPlain;
   bool operator==(const FaceDrawing&) const = default;
 };
 
@@ -102,7 +102,7 @@ class ButtonMachine {
   std::uint8_t button_state_ = 0;
   bool mouse_held_ = false;
   bool gradient_inverted_ = false;
-  CaptionLook caption_look_ = CaptionLook::Enabled;
+  CaptionLook caption_look_ = CaptionLook::kEnabled;
 };
 
 }  // namespace mirokan

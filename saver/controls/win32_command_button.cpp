@@ -22,11 +22,11 @@ namespace {
 constexpr wchar_t kClassName[] = L"MirokanCommandButton";
 unsigned ButtonFlag(MouseButton button) {
   switch (button) {
-    case MouseButton::Left:
+    case MouseButton::kLeft:
       return MK_LBUTTON;
-    case MouseButton::Right:
+    case MouseButton::kRight:
       return MK_RBUTTON;
-    case MouseButton::Middle:
+    case MouseButton::kMiddle:
       return MK_MBUTTON;
   }
   return 0;
@@ -164,27 +164,27 @@ LRESULT CommandButton::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       return 0;
     }
     case WM_LBUTTONDOWN:
-      Press(MouseButton::Left);
+      Press(MouseButton::kLeft);
       return 0;
     case WM_RBUTTONDOWN:
-      Press(MouseButton::Right);
+      Press(MouseButton::kRight);
       return 0;
     case WM_MBUTTONDOWN:
-      Press(MouseButton::Middle);
+      Press(MouseButton::kMiddle);
       return 0;
     // The release may end in Click, after which this object may be gone: return at once.
     case WM_LBUTTONUP:
-      Release(MouseButton::Left);
+      Release(MouseButton::kLeft);
       return 0;
     case WM_RBUTTONUP:
-      Release(MouseButton::Right);
+      Release(MouseButton::kRight);
       return 0;
     case WM_MBUTTONUP:
-      Release(MouseButton::Middle);
+      Release(MouseButton::kMiddle);
       return 0;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lparam) != window_ && pressed_buttons_ != 0) {
-        const bool left_held = pressed_buttons_ & ButtonFlag(MouseButton::Left);
+        const bool left_held = pressed_buttons_ & ButtonFlag(MouseButton::kLeft);
         pressed_buttons_ = 0;
         if (left_held) {
           HandlerScope scope;
@@ -256,7 +256,7 @@ void CommandButton::HoverTick() {
   // The caption has no window of its own, so over it counts as over the control; any window
   // lying over the control counts as away.
   const PointerPlace place =
-      WindowFromPoint(cursor) == window_ ? PointerPlace::OverControl : PointerPlace::Away;
+      WindowFromPoint(cursor) == window_ ? PointerPlace::kOverControl : PointerPlace::kAway;
   HandlerScope scope;
   Apply(machine_.HoverTick(place));
 }
@@ -340,8 +340,8 @@ void CommandButton::DrawFace(const FaceDrawing& drawing) {
 }
 
 void CommandButton::PaintGradient(Gradient gradient) {
-  const Rgb first = gradient == Gradient::Plain ? kGradientLight : kGradientDark;
-  const Rgb second = gradient == Gradient::Plain ? kGradientDark : kGradientLight;
+  const Rgb first = gradient == Gradient::kPlain ? kGradientLight : kGradientDark;
+  const Rgb second = gradient == Gradient::kPlain ? kGradientDark : kGradientLight;
   TRIVERTEX vertices[2] = {
       {0, 0, Channel16(first.r), Channel16(first.g), Channel16(first.b), 0},
       {width_ - 1, height_ - 1, Channel16(second.r), Channel16(second.g), Channel16(second.b), 0},
@@ -354,7 +354,7 @@ void CommandButton::PaintGradient(Gradient gradient) {
 
 void CommandButton::ComposeBackBuffer() {
   if (!back_dc_) return;
-  if (machine_.Properties().Visible == BackStyle::Opaque) {
+  if (machine_.Properties().Visible == BackStyle::kOpaque) {
     BitBlt(back_dc_.Get(), 0, 0, width_, height_, surface_dc_.Get(), 0, 0, SRCCOPY);
   } else {
     PaintParentBackground();
@@ -387,7 +387,7 @@ void CommandButton::DrawCaption() {
   SelectGuard font(back,
                    font_ ? static_cast<HGDIOBJ>(font_.Get()) : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(back, TRANSPARENT);
-  SetTextColor(back, machine_.Look() == CaptionLook::Enabled ? ToColorRef(properties.FontColour)
+  SetTextColor(back, machine_.Look() == CaptionLook::kEnabled ? ToColorRef(properties.FontColour)
                                                              : GetSysColor(COLOR_GRAYTEXT));
   // The label is as high as its text and as wide as the control.
   constexpr UINT kFormat = DT_CENTER | DT_NOPREFIX;

@@ -61,7 +61,7 @@ void RunHandler(const std::function<void()>& handler) {
 // The screen-wide pointer is state that the windows' WM_SETCURSOR handling consults; a
 // change shows at once, not only at the next mouse move.
 namespace {
-MousePointer g_pointer = MousePointer::Default;
+MousePointer g_pointer = MousePointer::kDefault;
 }  // namespace
 
 MousePointer ScreenMousePointer() {
@@ -69,7 +69,7 @@ MousePointer ScreenMousePointer() {
 }
 
 bool ApplyScreenMousePointer() {
-  if (g_pointer != MousePointer::Hourglass) return false;
+  if (g_pointer != MousePointer::kHourglass) return false;
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   return true;
 }

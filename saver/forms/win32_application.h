@@ -33,7 +33,7 @@ void RunHandler(const std::function<void()>& handler);
 
 // The screen-wide mouse pointer: while it is not the default, every window of the program
 // shows it instead of its own pointer.
-enum class MousePointer : int { Default = 0, Hourglass = 11 };
+enum class MousePointer : int { kDefault = 0, kHourglass = 11 };
 
 void SetScreenMousePointer(MousePointer pointer);
 MousePointer ScreenMousePointer();

@@ -105,11 +105,11 @@ Label::Label(RECT bounds, std::wstring text, COLORREF colour, HFONT font, Align 
       font_(font),
       align_(align),
       border_(border),
-      border_pen_(border == Border::Single ? CreatePen(PS_SOLID, 1, colour) : nullptr) {}
+      border_pen_(border == Border::kSingle ? CreatePen(PS_SOLID, 1, colour) : nullptr) {}
 
 void Label::Draw(HDC dc) const {
   RECT area = Bounds();
-  if (border_ == Border::Single) {
+  if (border_ == Border::kSingle) {
     SelectGuard select_pen(dc, border_pen_.Get());
     SelectGuard select_brush(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, area.left, area.top, area.right, area.bottom);
@@ -121,9 +121,9 @@ void Label::Draw(HDC dc) const {
   // A caption runs on past its box rather than lose its end where the font mapper picked a
   // wider face. A bordered box holds a path: there the middle gives way instead, so the
   // file's own name stays in view.
-  const UINT layout = border_ == Border::Single ? DT_SINGLELINE | DT_VCENTER | DT_PATH_ELLIPSIS
+  const UINT layout = border_ == Border::kSingle ? DT_SINGLELINE | DT_VCENTER | DT_PATH_ELLIPSIS
                                                 : DT_SINGLELINE | DT_NOCLIP;
-  const UINT format = (align_ == Align::Centre ? DT_CENTER : DT_LEFT) | DT_NOPREFIX | layout;
+  const UINT format = (align_ == Align::kCentre ? DT_CENTER : DT_LEFT) | DT_NOPREFIX | layout;
   DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &area, format);
   SetTextColor(dc, colour);
   SetBkMode(dc, mode);

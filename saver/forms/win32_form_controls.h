@@ -65,10 +65,10 @@ class WindowlessControl {
 
 class Label final : public WindowlessControl {
  public:
-  enum class Align { Left, Centre };
-  enum class Border { None, Single };
-  Label(RECT bounds, std::wstring text, COLORREF colour, HFONT font, Align align = Align::Left,
-        Border border = Border::None);
+  enum class Align { kLeft, kCentre };
+  enum class Border { kNone, kSingle };
+  Label(RECT bounds, std::wstring text, COLORREF colour, HFONT font, Align align = Align::kLeft,
+        Border border = Border::kNone);
   void SetText(std::wstring text) { text_ = std::move(text); }
   const std::wstring& Text() const { return text_; }
   void Draw(HDC dc) const override;

@@ -151,7 +151,7 @@ void Form::Load() {
   background_brush_.Reset(CreateSolidBrush(options_.background));
   DWORD style = WS_POPUP | WS_CLIPCHILDREN;
   DWORD ex_style = 0;
-  if (options_.border == FormBorder::FixedDialog) {
+  if (options_.border == FormBorder::kFixedDialog) {
     style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     ex_style = WS_EX_DLGMODALFRAME;
   }
@@ -179,7 +179,7 @@ void Form::Show(ShowMode mode) {
   if (!window_) return;
   ShowWindow(window_, SW_SHOW);
   UpdateWindow(window_);
-  if (mode == ShowMode::Modeless) return;
+  if (mode == ShowMode::kModeless) return;
   MSG message;
   while (window_) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);

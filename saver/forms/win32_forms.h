@@ -84,11 +84,11 @@ class FormTimer {
   std::function<void()> on_tick_;
 };
 
-enum class FormBorder { None, FixedDialog };
+enum class FormBorder { kNone, kFixedDialog };
 
 struct FormOptions {
   std::wstring caption;
-  FormBorder border = FormBorder::None;
+  FormBorder border = FormBorder::kNone;
   int client_width = 0;  // pixels
   int client_height = 0;
   COLORREF background = RGB(0, 0, 0);
@@ -105,7 +105,7 @@ class Form {
   // Creates the window hidden and runs Form_Load before returning.
   void Load();
   // Modeless returns at once; modal returns after the form has unloaded.
-  enum class ShowMode { Modeless, Modal };
+  enum class ShowMode { kModeless, kModal };
   void Show(ShowMode mode);
   // Runs Form_QueryUnload, then Form_Unload, and destroys the window. When no form is
   // left loaded the message loop ends.

@@ -12,11 +12,13 @@ ScreenRect Placed(std::int64_t left, std::int64_t top, std::int64_t width, std::
 
 // `width` x `height` scaled to meet `area` on one axis and centred in it: the other axis
 // falls inside it (fit) or over it (fill). Integer arithmetic, rounded to the nearest pixel.
-ScreenRect ScaledInto(int width, int height, const ScreenRect& area, bool cover) {
+enum class Scaling { kFit, kCover };
+
+ScreenRect ScaledInto(int width, int height, const ScreenRect& area, Scaling scaling) {
   const std::int64_t across = static_cast<std::int64_t>(width) * area.Height();
   const std::int64_t down = static_cast<std::int64_t>(height) * area.Width();
   // The picture is wider than the area, in proportion, when across > down.
-  const bool width_meets = (across > down) != cover;
+  const bool width_meets = (across > down) != (scaling == Scaling::kCover);
   std::int64_t w = area.Width(), h = area.Height();
   if (width_meets) {
     h = (static_cast<std::int64_t>(height) * area.Width() * 2 + width) / (2 * width);
@@ -44,11 +46,11 @@ WallpaperPlacement PlaceWallpaper(WallpaperStyle style, int width, int height,
     case WallpaperStyle::kStretch:
       return {monitor, false};
     case WallpaperStyle::kFit:
-      return {ScaledInto(width, height, monitor, false), false};
+      return {ScaledInto(width, height, monitor, Scaling::kFit), false};
     case WallpaperStyle::kFill:
-      return {ScaledInto(width, height, monitor, true), false};
+      return {ScaledInto(width, height, monitor, Scaling::kCover), false};
     case WallpaperStyle::kSpan:
-      return {ScaledInto(width, height, desktop, true), false};
+      return {ScaledInto(width, height, desktop, Scaling::kCover), false};
     case WallpaperStyle::kCentre:
       break;
   }

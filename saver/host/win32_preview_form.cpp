@@ -51,7 +51,7 @@ void PreviewForm::ShowIn(HWND parent) {
   SetParent(form, parent);
   Move(0, 0, width_twips / tx, height_twips / ty);
   PlaceImage(RECT{0, 0, width_twips / tx, height_twips / ty});
-  Show(ShowMode::Modeless);
+  Show(ShowMode::kModeless);
 }
 
 void PreviewForm::PlaceImage(RECT bounds) {

@@ -32,10 +32,10 @@ constexpr wchar_t kRendererNotStarted[] = L"Mirokan.dataを起動できません
 SessionForm::SessionForm(SaverState& state)
     : Form(FormOptions{.caption = L"Zarvo_Main", .persistent_image = true}),
       state_(state),
-      timer1_(*this, 1000, [this] { Timer1_Timer(); }),
-      timer2_(*this, 200, [this] { Timer2_Timer(); }),
-      timer3_(*this, 50, [this] { Timer3_Timer(); }) {
-  timer3_.SetEnabled(true);
+      Timer1(*this, 1000, [this] { Timer1_Timer(); }),
+      Timer2(*this, 200, [this] { Timer2_Timer(); }),
+      Timer3(*this, 50, [this] { Timer3_Timer(); }) {
+  Timer3.SetEnabled(true);
 }
 
 void SessionForm::Form_Load() {
@@ -133,7 +133,7 @@ void SessionForm::StartMusic() {
   music_ = std::make_shared<Music>(MusicSettings{settings.BGMRepeat, settings.BGMFile});
   if (settings.BGMKind == kBgmCd) {
     PostMusic([](Music& music) { music.player.OpenCD(); });
-    timer2_.SetEnabled(true);
+    Timer2.SetEnabled(true);
     return;
   }
   music_file_kind_ = MusicFileKindOf(settings.BGMFile);
@@ -152,7 +152,7 @@ void SessionForm::StartMusic() {
         music.file_given_up = !FileExists(probe, music.file);
         if (!music.file_given_up) music.player.PlayMP3();
       });
-      timer1_.SetEnabled(true);
+      Timer1.SetEnabled(true);
       break;
     case MusicFileKind::kOther:
       break;
@@ -172,7 +172,7 @@ void SessionForm::Timer1_Timer() {
 void SessionForm::Timer2_Timer() {
   if (!music_) return;
   if (!music_->cd_watching) {
-    timer2_.SetEnabled(false);
+    Timer2.SetEnabled(false);
     return;
   }
   if (music_thread_.Busy()) return;
@@ -190,7 +190,7 @@ void SessionForm::Timer3_Timer() {
   const bool renderer_ended = renderer_ && WaitForSingleObject(renderer_.Get(), 0) == WAIT_OBJECT_0;
   if (renderer_ended ||
       CursorFarFromStart(state_.CursorStartX, state_.CursorStartY, cursor.x, cursor.y)) {
-    timer3_.SetEnabled(false);
+    Timer3.SetEnabled(false);
     Unload();
   }
 }
@@ -223,13 +223,13 @@ void SessionForm::StartRenderer(const std::wstring& snapshot) {
 void SessionForm::Form_QueryUnload() {
   if (!music_) return;
   // A CD watch that switched itself off after a failed check has nothing left to stop.
-  if (timer2_.Enabled()) {
-    timer2_.SetEnabled(false);
+  if (Timer2.Enabled()) {
+    Timer2.SetEnabled(false);
     PostMusic([](Music& music) {
       if (music.cd_watching) music.player.StopCD();
     });
   }
-  timer1_.SetEnabled(false);
+  Timer1.SetEnabled(false);
   switch (music_file_kind_) {
     case MusicFileKind::kWav:
       PostMusic([](Music& music) {

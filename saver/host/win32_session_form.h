@@ -40,9 +40,9 @@ class SessionForm final : public Form {
   // The renderer the session started: its end, whatever the cause, ends the session too.
   UniqueKernelHandle renderer_;
 
-  FormTimer timer1_;  // music file watch
-  FormTimer timer2_;  // CD watch
-  FormTimer timer3_;  // mouse and renderer watch
+  FormTimer Timer1;  // music file watch
+  FormTimer Timer2;  // CD watch
+  FormTimer Timer3;  // mouse and renderer watch
 };
 
 }  // namespace mirokan::win32

@@ -58,13 +58,13 @@ void Main(SaverState& state) {
   // Screen Saver Settings keep their little preview running while they start the others.
   state.command_line = DecodeCommandLine(WideToUtf8(CommandLineText()));
   const StartRequest request = state.command_line.Request;
-  if (request != StartRequest::Preview && !FirstInstanceInSession()) EndAtOnce();
+  if (request != StartRequest::kPreview && !FirstInstanceInSession()) EndAtOnce();
   if (AnotherInstanceOnScreen()) EndAtOnce();
   // No session runs now, so a snapshot still on disk is a killed one's picture of the
   // desktop, whatever this start is for: it goes at once.
   RemoveSnapshots();
 
-  if (request == StartRequest::Preview) {
+  if (request == StartRequest::kPreview) {
     StartPreview(state.command_line.PreviewParent.value_or(0));
     return;
   }
@@ -79,16 +79,16 @@ void Main(SaverState& state) {
     EndAtOnce();
   }
 
-  if (request == StartRequest::Configure) {
+  if (request == StartRequest::kConfigure) {
     SettingsDialog dialog(state);
     dialog.Load();
-    dialog.Show(Form::ShowMode::Modal);
+    dialog.Show(Form::ShowMode::kModal);
     EndAtOnce();
   }
 
-  if (request == StartRequest::EndSilently) EndAtOnce();
+  if (request == StartRequest::kEndSilently) EndAtOnce();
 
-  if (request == StartRequest::RunHidingCursor) state.CursorCount = ShowCursor(FALSE);
+  if (request == StartRequest::kRunHidingCursor) state.CursorCount = ShowCursor(FALSE);
 
   static SessionForm session(state);
   session.Load();

@@ -51,7 +51,7 @@ BandingColour BackgroundRow(int y, int height) {
   return {v, v, static_cast<std::uint8_t>(level + 30)};
 }
 
-RgbImage ChoiceMark(bool chosen, int size) {
+RgbImage ChoiceMark(Choice choice, int size) {
   RgbImage mark(size, size);
   const double scale = size / 12.0;
   const double centre = size / 2.0;
@@ -62,7 +62,7 @@ RgbImage ChoiceMark(bool chosen, int size) {
       const double r = std::sqrt(dx * dx + dy * dy);
       // An anti-aliased ring of radius 5, and a dot of radius about 2.6 when chosen.
       double level = std::max(0.0, 1.0 - std::abs(r - 5.0) / 0.9) * 220.0;
-      if (chosen) level = std::max(level, std::clamp(2.9 - r, 0.0, 1.0) * 255.0);
+      if (choice == Choice::kChosen) level = std::max(level, std::clamp(2.9 - r, 0.0, 1.0) * 255.0);
       const auto g = static_cast<std::uint8_t>(std::lround(std::min(level, 255.0)));
       // A cool white, to sit with the panel's blue-tinted frame.
       mark.Set(x, y, {static_cast<std::uint8_t>(g * 0.92), static_cast<std::uint8_t>(g * 0.95), g});

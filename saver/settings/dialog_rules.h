@@ -92,6 +92,7 @@ BandingColour BackgroundRow(int y, int height);
 
 // A choice mark, drawn in code: a ring on black, with a dot in the middle when chosen. 12 ×
 // 12 at 96 dpi; `size` grows with the screen.
-RgbImage ChoiceMark(bool chosen, int size = 12);
+enum class Choice { kNotChosen, kChosen };
+RgbImage ChoiceMark(Choice choice, int size = 12);
 
 }  // namespace mirokan

@@ -114,14 +114,13 @@ BgrPixels PixelsOf(BackingImage& image) {
 
 }  // namespace
 
-void SetCommandButtons(const std::vector<CommandButton*>& buttons, bool& initialise,
-                       bool& enabled) {
+void SetCommandButtons(const std::vector<CommandButton*>& buttons, ButtonsStep step) {
   for (CommandButton* button : buttons) {
     if (!button) continue;
-    if (initialise) {
+    if (step == ButtonsStep::kInitialize) {
       button->Initialize();
     } else {
-      button->SetEnabled(enabled);
+      button->SetEnabled(step == ButtonsStep::kEnable);
     }
   }
 }
@@ -131,7 +130,7 @@ SettingsDialog::SettingsDialog(SaverState& state)
         UseSystemDpiAwareness();
         const int tpp = TwipsPerPixel();
         return FormOptions{.caption = L"<Mirokan>",
-                           .border = FormBorder::FixedDialog,
+                           .border = FormBorder::kFixedDialog,
                            .client_width = ScaleDesignPixels(dialog_layout::kClientWidth, tpp),
                            .client_height = ScaleDesignPixels(dialog_layout::kClientHeight, tpp),
                            .background = RGB(0, 0, 0),
@@ -140,15 +139,15 @@ SettingsDialog::SettingsDialog(SaverState& state)
       state_(state),
       twips_per_pixel_(TwipsPerPixel()),
       geometry_(PanelGeometryFor(twips_per_pixel_)),
-      timer1_(*this, kPanelInterval, [this] { DrawFrame(); }) {}
+      Timer1(*this, kPanelInterval, [this] { DrawFrame(); }) {}
 
 SettingsDialog::~SettingsDialog() {
   // The child windows go before the window that holds them.
-  cmd_bgm_.reset();
-  cmd_set_.reset();
-  cmd_can_.reset();
-  bgm_repeat_.reset();
-  pic_display_.reset();
+  Cmd_BGM.reset();
+  Cmd_Set.reset();
+  Cmd_Can.reset();
+  BGM_Repeat.reset();
+  picDisplay.reset();
 }
 
 RECT SettingsDialog::Place(const DesignRect& design) const {
@@ -164,8 +163,8 @@ void SettingsDialog::CreateControls() {
   using namespace dialog_layout;
   label_font_ =
       MakeFont({.name = kLabelFont, .points = kLabelPoints, .charset = SHIFTJIS_CHARSET});
-  img_ra_[0] = BitmapOf(ChoiceMark(false, ScaleDesignPixels(12, twips_per_pixel_)));
-  img_ra_[1] = BitmapOf(ChoiceMark(true, ScaleDesignPixels(12, twips_per_pixel_)));
+  Img_Ra[0] = BitmapOf(ChoiceMark(Choice::kNotChosen, ScaleDesignPixels(12, twips_per_pixel_)));
+  Img_Ra[1] = BitmapOf(ChoiceMark(Choice::kChosen, ScaleDesignPixels(12, twips_per_pixel_)));
   // The program's own icon (tools/app_icon), at the sizes of a caption and of Alt+Tab. A
   // program without one (a test hosting the dialog) shows the system's.
   for (const auto& [which, icon, metric] : {std::tuple{ICON_BIG, &icon_, SM_CXICON},
@@ -178,40 +177,40 @@ void SettingsDialog::CreateControls() {
   hand_cursor_.Reset(Traced(MakeHandCursor(), L"CreateCursor"));
 
   HFONT font = label_font_.Get();
-  pic_c_ = std::make_unique<FilledBox>(Place(kMusicPanel), kBlack);
-  shape3_ = std::make_unique<Shape>(PlaceInPanel(kHeadingFrame), kWhite);
+  Pic_C = std::make_unique<FilledBox>(Place(kMusicPanel), kBlack);
+  Shape3 = std::make_unique<Shape>(PlaceInPanel(kHeadingFrame), kWhite);
   heading_ =
-      std::make_unique<Label>(PlaceInPanel(kHeading), L"BGM", kWhite, font, Label::Align::Centre);
+      std::make_unique<Label>(PlaceInPanel(kHeading), L"BGM", kWhite, font, Label::Align::kCentre);
   repeat_caption_ =
       std::make_unique<Label>(PlaceInPanel(kRepeatCaption), L"曲目をﾘﾋﾟｰﾄ", kWhite, font);
   for (int kind = 0; kind < kKindCount; ++kind) {
-    img_bgm_[kind] = std::make_unique<ImageControl>(PlaceInPanel(kMarks[kind]), img_ra_[0].Get());
-    lbl_bgm_[kind] = std::make_unique<Label>(PlaceInPanel(kKindCaptions[kind]),
+    Img_BGM[kind] = std::make_unique<ImageControl>(PlaceInPanel(kMarks[kind]), Img_Ra[0].Get());
+    lbl_BGM[kind] = std::make_unique<Label>(PlaceInPanel(kKindCaptions[kind]),
                                              std::wstring(kKindCaptionTexts[kind]), kWhite, font);
     // Any mouse button chooses the kind, on the mark and on its caption alike.
-    img_bgm_[kind]->OnMouseDown = [this, kind](UINT, POINT) { ChooseKind(kind); };
-    lbl_bgm_[kind]->OnMouseDown = [this, kind](UINT, POINT) { ChooseKind(kind); };
+    Img_BGM[kind]->OnMouseDown = [this, kind](UINT, POINT) { ChooseKind(kind); };
+    lbl_BGM[kind]->OnMouseDown = [this, kind](UINT, POINT) { ChooseKind(kind); };
   }
-  lbl_fname_ = std::make_unique<Label>(PlaceInPanel(kFileName), L"", kWhite, font,
-                                       Label::Align::Left, Label::Border::Single);
+  lbl_Fname = std::make_unique<Label>(PlaceInPanel(kFileName), L"", kWhite, font,
+                                       Label::Align::kLeft, Label::Border::kSingle);
   credit_ = std::make_unique<Label>(Place(kCredit), kCreditLine, kWhite, font);
 
-  AddWindowless(*pic_c_);
-  AddWindowless(*shape3_);
+  AddWindowless(*Pic_C);
+  AddWindowless(*Shape3);
   AddWindowless(*heading_);
   for (int kind = 0; kind < kKindCount; ++kind) {
-    AddWindowless(*img_bgm_[kind]);
-    AddWindowless(*lbl_bgm_[kind]);
+    AddWindowless(*Img_BGM[kind]);
+    AddWindowless(*lbl_BGM[kind]);
   }
   AddWindowless(*repeat_caption_);
-  AddWindowless(*lbl_fname_);
+  AddWindowless(*lbl_Fname);
   AddWindowless(*credit_);
 
-  pic_display_ = std::make_unique<PictureBox>(*this, PlaceInPanel(kDisplay), kBlack);
-  pic_display_->SetCursor(hand_cursor_.Get());
-  pic_display_->OnClick = [this] { OpenWebPage(); };
+  picDisplay = std::make_unique<PictureBox>(*this, PlaceInPanel(kDisplay), kBlack);
+  picDisplay->SetCursor(hand_cursor_.Get());
+  picDisplay->OnClick = [this] { OpenWebPage(); };
 
-  bgm_repeat_ = std::make_unique<ComboBox>(Handle(), PlaceInPanel(kRepeatBox), font);
+  BGM_Repeat = std::make_unique<ComboBox>(Handle(), PlaceInPanel(kRepeatBox), font);
 
   const ButtonFont button_font{.name = WideToUtf8(kLabelFont),
                                .size_points = kLabelPoints,
@@ -224,12 +223,12 @@ void SettingsDialog::CreateControls() {
     return CommandButton::Create(Handle(), in_panel ? PlaceInPanel(where) : Place(where),
                                  button_font, bag);
   };
-  cmd_bgm_ = make_button(kFileButton, true, "...");
-  cmd_set_ = make_button(kSetButton, false, "設定");
-  cmd_can_ = make_button(kCancelButton, false, "ｷｬﾝｾﾙ");
-  if (cmd_bgm_) cmd_bgm_->Click = [this] { ChooseFile(); };
-  if (cmd_set_) cmd_set_->Click = [this] { Save(); };
-  if (cmd_can_) cmd_can_->Click = [this] { Unload(); };
+  Cmd_BGM = make_button(kFileButton, true, "...");
+  Cmd_Set = make_button(kSetButton, false, "設定");
+  Cmd_Can = make_button(kCancelButton, false, "ｷｬﾝｾﾙ");
+  if (Cmd_BGM) Cmd_BGM->Click = [this] { ChooseFile(); };
+  if (Cmd_Set) Cmd_Set->Click = [this] { Save(); };
+  if (Cmd_Can) Cmd_Can->Click = [this] { Unload(); };
 }
 
 void SettingsDialog::Form_Load() {
@@ -244,34 +243,32 @@ void SettingsDialog::Form_Load() {
                (GetSystemMetrics(SM_CYSCREEN) - height) / 3, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  bool initialise = true;
-  bool enabled = true;
-  SetCommandButtons({cmd_bgm_.get(), cmd_set_.get(), cmd_can_.get()}, initialise, enabled);
+  SetCommandButtons({Cmd_BGM.get(), Cmd_Set.get(), Cmd_Can.get()}, ButtonsStep::kInitialize);
 
   ShowKind();
 
-  bgm_repeat_->SetText(Utf8ToWide(RepeatText(state_.settings.BGMRepeat)));
-  for (const std::string& item : RepeatListItems()) bgm_repeat_->AddItem(Utf8ToWide(item));
-  lbl_fname_->SetText(Utf8ToWide(state_.settings.BGMFile));
+  BGM_Repeat->SetText(Utf8ToWide(RepeatText(state_.settings.BGMRepeat)));
+  for (const std::string& item : RepeatListItems()) BGM_Repeat->AddItem(Utf8ToWide(item));
+  lbl_Fname->SetText(Utf8ToWide(state_.settings.BGMFile));
 
   // The banner: buffers of the panel's size, the two masks drawn once, the band off to the
   // left.
-  geometry_.display_width = pic_display_->Width();
-  geometry_.display_height = pic_display_->Height();
-  ResizePIC(pic_buffer_, kBlack);
-  ResizePIC(pic_blank_, kBlack);
-  ResizePIC(pic_text_, kBlack);
-  ResizePIC(pic_text_m_, kWhite);
-  ResizePIC(pictext_b_, kBlack);
-  pic_hilite_ = BandPicture(geometry_);
-  for (int i = 0; i < kStarPictures; ++i) pic_star_[i] = StarPicture(i, geometry_);
+  geometry_.display_width = picDisplay->Width();
+  geometry_.display_height = picDisplay->Height();
+  ResizePIC(picBuffer, kBlack);
+  ResizePIC(picBlank, kBlack);
+  ResizePIC(picText, kBlack);
+  ResizePIC(picTextM, kWhite);
+  ResizePIC(PictextB, kBlack);
+  picHilite = BandPicture(geometry_);
+  for (int i = 0; i < kStarPictures; ++i) picStar[i] = StarPicture(i, geometry_);
   BannerText = kBannerText;
   const auto x = static_cast<std::int16_t>(geometry_.text_x);
   const auto y = static_cast<std::int16_t>(geometry_.text_y);
-  pTextOut(pic_text_m_, BannerText, kBannerFont, kBannerPoints, false, x, y, kBlack);
-  pTextOut(pictext_b_, BannerText, kBannerFont, kBannerPoints, false, x, y, kWhite);
+  pTextOut(picTextM, BannerText, kBannerFont, kBannerPoints, false, x, y, kBlack);
+  pTextOut(PictextB, BannerText, kBannerFont, kBannerPoints, false, x, y, kWhite);
   panel_ = InitialPanelState(geometry_);
-  timer1_.SetEnabled(true);
+  Timer1.SetEnabled(true);
   panel_.StarActive = false;
 
   POINT cursor{};
@@ -284,7 +281,7 @@ void SettingsDialog::Form_Load() {
     state_.CursorStartY = 0;
   }
   ZoomFromCursor(Handle(), {state_.CursorStartX, state_.CursorStartY});
-  SetScreenMousePointer(MousePointer::Default);
+  SetScreenMousePointer(MousePointer::kDefault);
 
   PaintBackground();
 }
@@ -294,13 +291,13 @@ void SettingsDialog::Form_Resize() {
 }
 
 void SettingsDialog::Form_Unload() {
-  timer1_.SetEnabled(false);
+  Timer1.SetEnabled(false);
   ZoomToCursor(Handle(), {state_.CursorStartX, state_.CursorStartY});
 }
 
 void SettingsDialog::PaintBackground() {
   HDC dc = Image().Dc();
-  if (!dc || !pic_c_) return;
+  if (!dc || !Pic_C) return;
   const int width = Image().Width();
   const int height = Image().Height();
   SelectGuard select(dc, GetStockObject(DC_PEN));
@@ -315,12 +312,12 @@ void SettingsDialog::PaintBackground() {
 
 void SettingsDialog::ShowKind() {
   const KindControls controls = KindControlsFor(state_.settings.BGMKind);
-  if (cmd_bgm_) cmd_bgm_->SetEnabled(false);
-  bgm_repeat_->SetEnabled(false);
-  for (auto& mark : img_bgm_) mark->SetPicture(img_ra_[0].Get());
-  if (controls.chosen_mark) img_bgm_[*controls.chosen_mark]->SetPicture(img_ra_[1].Get());
-  if (controls.repeat_enabled) bgm_repeat_->SetEnabled(true);
-  if (controls.file_button_enabled && cmd_bgm_) cmd_bgm_->SetEnabled(true);
+  if (Cmd_BGM) Cmd_BGM->SetEnabled(false);
+  BGM_Repeat->SetEnabled(false);
+  for (auto& mark : Img_BGM) mark->SetPicture(Img_Ra[0].Get());
+  if (controls.chosen_mark) Img_BGM[*controls.chosen_mark]->SetPicture(Img_Ra[1].Get());
+  if (controls.repeat_enabled) BGM_Repeat->SetEnabled(true);
+  if (controls.file_button_enabled && Cmd_BGM) Cmd_BGM->SetEnabled(true);
 }
 
 void SettingsDialog::ChooseKind(int kind) {
@@ -353,7 +350,7 @@ void SettingsDialog::ChooseFile() {
   state_.LastApiResult = open_file_name ? open_file_name(&request) : FALSE;
   if (state_.LastApiResult <= 0) return;
   state_.settings.BGMFile = WideToUtf8(file_name.c_str());
-  lbl_fname_->SetText(Utf8ToWide(state_.settings.BGMFile));
+  lbl_Fname->SetText(Utf8ToWide(state_.settings.BGMFile));
   DrawWindowless();
 }
 
@@ -361,7 +358,7 @@ void SettingsDialog::Save() {
   Win32ProfileStore store;
   Win32PathForms forms;
   const std::wstring folder = ProgramFolder();
-  if (!SaveDialogSettings(state_.settings, WideToUtf8(bgm_repeat_->Text()), store, forms,
+  if (!SaveDialogSettings(state_.settings, WideToUtf8(BGM_Repeat->Text()), store, forms,
                           WideToUtf8(folder))) {
     // Closing now would look like a save; the dialog stays, so the user can fix the file
     // or cancel.
@@ -376,14 +373,14 @@ void SettingsDialog::Save() {
 }
 
 void SettingsDialog::OpenWebPage() {
-  SetScreenMousePointer(MousePointer::Hourglass);
+  SetScreenMousePointer(MousePointer::kHourglass);
   // A failure of the shell is not reported: the dialog simply stays as it is.
   static const auto shell_execute =
       SystemFunction<decltype(ShellExecuteA)>(L"shell32.dll", "ShellExecuteA");
   if (shell_execute) {
     (void)shell_execute(Handle(), "open", BannerText.c_str(), "", "", SW_SHOWNORMAL);
   }
-  SetScreenMousePointer(MousePointer::Default);
+  SetScreenMousePointer(MousePointer::kDefault);
 }
 
 // ---- The banner ----------------------------------------------------------------------
@@ -393,14 +390,14 @@ void SettingsDialog::ResizePIC(BackingImage& picIN, COLORREF background) {
   picIN.Fill(background);
 }
 
-HFONT SettingsDialog::FontFor(const std::wstring& name, std::int16_t points, bool bold) {
-  auto& font = panel_fonts_[{name, points, bold}];
+HFONT SettingsDialog::FontFor(const std::wstring& name, std::int16_t points, LONG weight) {
+  auto& font = panel_fonts_[{name, points, weight}];
   if (!font) {
     // At the layout's own dots per inch, as the banner is laid out in twips. Grey edges
     // rather than coloured ones: the masks must match the lit text exactly.
     font = MakeFont({.name = name,
                      .points = static_cast<double>(points),
-                     .weight = bold ? FW_BOLD : FW_NORMAL,
+                     .weight = weight,
                      .quality = ANTIALIASED_QUALITY},
                     1440 / twips_per_pixel_);
   }
@@ -412,7 +409,7 @@ void SettingsDialog::pTextOut(BackingImage& picIN, const std::string& sIn,
                               std::int16_t xPos, std::int16_t yPos, COLORREF lColor) {
   HDC dc = picIN.Dc();
   if (!dc) return;
-  SelectGuard select(dc, FontFor(sFont, iFontSize, bFontBold));
+  SelectGuard select(dc, FontFor(sFont, iFontSize, bFontBold ? FW_BOLD : FW_NORMAL));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, lColor);
   const std::string ansi = Utf8ToAnsi(sIn);
@@ -421,47 +418,47 @@ void SettingsDialog::pTextOut(BackingImage& picIN, const std::string& sIn,
 
 void SettingsDialog::ApplyHiLite(std::int32_t X) {
   GdiFlush();  // the text drawn through GDI must be in the pixels first
-  AddLightAt(PixelsOf(pic_text_), pic_hilite_, X, 0);
+  AddLightAt(PixelsOf(picText), picHilite, X, 0);
 }
 
 void SettingsDialog::ApplyStar(std::int16_t img, std::int32_t X, std::int32_t Y) {
   if (img < 0 || img >= kStarPictures) return;
   GdiFlush();
-  AddLightAt(PixelsOf(pic_buffer_), pic_star_[img], X, Y);
+  AddLightAt(PixelsOf(picBuffer), picStar[img], X, Y);
 }
 
 void SettingsDialog::ClearBuffer() {
-  BitBlt(pic_buffer_.Dc(), 0, 0, pic_buffer_.Width(), pic_buffer_.Height(), pic_blank_.Dc(), 0, 0,
+  BitBlt(picBuffer.Dc(), 0, 0, picBuffer.Width(), picBuffer.Height(), picBlank.Dc(), 0, 0,
          SRCCOPY);
 }
 
 void SettingsDialog::Cleartext() {
-  BitBlt(pic_text_.Dc(), 0, 0, pic_buffer_.Width(), pic_buffer_.Height(), pic_blank_.Dc(), 0, 0,
+  BitBlt(picText.Dc(), 0, 0, picBuffer.Width(), picBuffer.Height(), picBlank.Dc(), 0, 0,
          SRCCOPY);
 }
 
 void SettingsDialog::DrawFrame() {
-  if (!pic_display_ || !pic_buffer_.Dc()) return;
+  if (!picDisplay || !picBuffer.Dc()) return;
   ClearBuffer();
   Cleartext();
-  pTextOut(pic_text_, BannerText, kBannerFont, kBannerPoints, false,
+  pTextOut(picText, BannerText, kBannerFont, kBannerPoints, false,
            static_cast<std::int16_t>(geometry_.text_x), static_cast<std::int16_t>(geometry_.text_y),
            kLitText);
   const PanelFrame frame = AdvancePanel(panel_, geometry_);
   ApplyHiLite(frame.band_x);
-  const int width = pic_text_.Width();
-  const int height = pic_text_.Height();
-  BitBlt(pic_text_.Dc(), 0, 0, width, height, pictext_b_.Dc(), 0, 0, SRCAND);
-  BitBlt(pic_buffer_.Dc(), 0, 0, width, height, pic_text_m_.Dc(), 0, 0, SRCAND);
-  BitBlt(pic_buffer_.Dc(), 0, 0, width, height, pic_text_.Dc(), 0, 0, SRCPAINT);
+  const int width = picText.Width();
+  const int height = picText.Height();
+  BitBlt(picText.Dc(), 0, 0, width, height, PictextB.Dc(), 0, 0, SRCAND);
+  BitBlt(picBuffer.Dc(), 0, 0, width, height, picTextM.Dc(), 0, 0, SRCAND);
+  BitBlt(picBuffer.Dc(), 0, 0, width, height, picText.Dc(), 0, 0, SRCPAINT);
   if (frame.star_picture) ApplyStar(*frame.star_picture, geometry_.star_x, geometry_.star_y);
 
   // The panel keeps the frame for repaints, and the screen gets it in one copy now.
-  const int display_width = pic_display_->Width();
-  const int display_height = pic_display_->Height();
-  BitBlt(pic_display_->Dc(), 0, 0, display_width, display_height, pic_buffer_.Dc(), 0, 0, SRCCOPY);
-  if (const WindowDc screen(pic_display_->Handle()); screen) {
-    BitBlt(screen.Get(), 0, 0, display_width, display_height, pic_buffer_.Dc(), 0, 0, SRCCOPY);
+  const int display_width = picDisplay->Width();
+  const int display_height = picDisplay->Height();
+  BitBlt(picDisplay->Dc(), 0, 0, display_width, display_height, picBuffer.Dc(), 0, 0, SRCCOPY);
+  if (const WindowDc screen(picDisplay->Handle()); screen) {
+    BitBlt(screen.Get(), 0, 0, display_width, display_height, picBuffer.Dc(), 0, 0, SRCCOPY);
   }
 }
 

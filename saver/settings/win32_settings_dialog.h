@@ -22,9 +22,9 @@
 
 namespace mirokan::win32 {
 
-// For every Command button of `buttons`, in their order: Initialize when `initialise`,
-// otherwise set Enabled to `enabled`.
-void SetCommandButtons(const std::vector<CommandButton*>& buttons, bool& initialise, bool& enabled);
+// What SetCommandButtons does to every Command button of `buttons`, in their order.
+enum class ButtonsStep { kInitialize, kEnable, kDisable };
+void SetCommandButtons(const std::vector<CommandButton*>& buttons, ButtonsStep step);
 
 class SettingsDialog final : public Form {
  public:
@@ -40,8 +40,8 @@ class SettingsDialog final : public Form {
 
   // What the tests look at in-process: the last frame shown on the panel, the panel window
   // and the animation state.
-  const BackingImage& DisplayImage() { return pic_display_->Image(); }
-  HWND DisplayWindow() const { return pic_display_ ? pic_display_->Handle() : nullptr; }
+  const BackingImage& DisplayImage() { return picDisplay->Image(); }
+  HWND DisplayWindow() const { return picDisplay ? picDisplay->Handle() : nullptr; }
   const PanelState& Panel() const { return panel_; }
   const PanelGeometry& Geometry() const { return geometry_; }
 
@@ -55,7 +55,7 @@ class SettingsDialog final : public Form {
   void pTextOut(BackingImage& picIN, const std::string& sIn, const std::wstring& sFont,
                 std::int16_t iFontSize, bool bFontBold, std::int16_t xPos, std::int16_t yPos,
                 COLORREF lColor);
-  HFONT FontFor(const std::wstring& name, std::int16_t points, bool bold);
+  HFONT FontFor(const std::wstring& name, std::int16_t points, LONG weight);
   void PaintBackground();
   void ShowKind();
   void ChooseKind(int kind);
@@ -73,38 +73,38 @@ class SettingsDialog final : public Form {
 
   // GDI objects of the dialog, made once.
   UniqueFont label_font_;
-  std::map<std::tuple<std::wstring, int, bool>, UniqueFont> panel_fonts_;
-  std::array<UniqueBitmap, 2> img_ra_;  // the marks: 0 not chosen, 1 chosen
+  std::map<std::tuple<std::wstring, int, LONG>, UniqueFont> panel_fonts_;
+  std::array<UniqueBitmap, 2> Img_Ra;  // the marks: 0 not chosen, 1 chosen
   UniqueIcon icon_;
   UniqueIcon small_icon_;
   UniqueCursor hand_cursor_;
 
   // Windowless controls, drawn in this order over the banding.
-  std::unique_ptr<WindowlessControl> pic_c_;
-  std::unique_ptr<Shape> shape3_;
+  std::unique_ptr<WindowlessControl> Pic_C;
+  std::unique_ptr<Shape> Shape3;
   std::unique_ptr<Label> heading_;
   std::unique_ptr<Label> repeat_caption_;
-  std::array<std::unique_ptr<ImageControl>, kKindCount> img_bgm_;
-  std::array<std::unique_ptr<Label>, kKindCount> lbl_bgm_;
-  std::unique_ptr<Label> lbl_fname_;
+  std::array<std::unique_ptr<ImageControl>, kKindCount> Img_BGM;
+  std::array<std::unique_ptr<Label>, kKindCount> lbl_BGM;
+  std::unique_ptr<Label> lbl_Fname;
   std::unique_ptr<Label> credit_;
 
-  std::unique_ptr<PictureBox> pic_display_;
-  std::unique_ptr<ComboBox> bgm_repeat_;
-  std::unique_ptr<CommandButton> cmd_bgm_;
-  std::unique_ptr<CommandButton> cmd_set_;
-  std::unique_ptr<CommandButton> cmd_can_;
+  std::unique_ptr<PictureBox> picDisplay;
+  std::unique_ptr<ComboBox> BGM_Repeat;
+  std::unique_ptr<CommandButton> Cmd_BGM;
+  std::unique_ptr<CommandButton> Cmd_Set;
+  std::unique_ptr<CommandButton> Cmd_Can;
 
   // The banner's off-screen pictures.
-  BackingImage pic_buffer_;
-  BackingImage pic_blank_;
-  BackingImage pic_text_;
-  BackingImage pic_text_m_;
-  BackingImage pictext_b_;
-  RgbImage pic_hilite_;
-  std::array<RgbImage, kStarPictures> pic_star_;
+  BackingImage picBuffer;
+  BackingImage picBlank;
+  BackingImage picText;
+  BackingImage picTextM;
+  BackingImage PictextB;
+  RgbImage picHilite;
+  std::array<RgbImage, kStarPictures> picStar;
 
-  FormTimer timer1_;
+  FormTimer Timer1;
 };
 
 }  // namespace mirokan::win32

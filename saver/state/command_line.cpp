@@ -50,18 +50,18 @@ CommandLine DecodeCommandLine(std::string_view argument_text) {
   }
   switch (result.ModeCharacter) {
     case U'S':
-      result.Request = StartRequest::RunHidingCursor;
+      result.Request = StartRequest::kRunHidingCursor;
       break;
     case U'C':
-      result.Request = StartRequest::Configure;
+      result.Request = StartRequest::kConfigure;
       break;
     case U'P':
-      result.Request = StartRequest::Preview;
+      result.Request = StartRequest::kPreview;
       result.PreviewParent = PreviewHandle(argument_text);
       break;
     default:
       result.Request =
-          result.ArgumentTextEmpty ? StartRequest::RunShowingCursor : StartRequest::EndSilently;
+          result.ArgumentTextEmpty ? StartRequest::kRunShowingCursor : StartRequest::kEndSilently;
       break;
   }
   return result;

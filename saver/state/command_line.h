@@ -13,11 +13,11 @@
 namespace mirokan {
 
 enum class StartRequest {
-  RunHidingCursor,   // "S": the saver session with the cursor hidden
-  RunShowingCursor,  // empty argument text: the session with the cursor left visible
-  Configure,         // "C": the settings dialog
-  Preview,           // "P": the still preview inside the given window
-  EndSilently,       // anything else
+  kRunHidingCursor,   // "S": the saver session with the cursor hidden
+  kRunShowingCursor,  // empty argument text: the session with the cursor left visible
+  kConfigure,         // "C": the settings dialog
+  kPreview,           // "P": the still preview inside the given window
+  kEndSilently,       // anything else
 };
 
 struct CommandLine {
@@ -25,7 +25,7 @@ struct CommandLine {
   // (a character outside ASCII is kept as it is and matches no request).
   char32_t ModeCharacter = 0;
   bool ArgumentTextEmpty = true;
-  StartRequest Request = StartRequest::RunShowingCursor;
+  StartRequest Request = StartRequest::kRunShowingCursor;
   // For "P": the number read from the fourth character on, rounded; absent when it does not
   // fit a 32-bit window handle (the preview then has no usable parent).
   std::optional<std::uint32_t> PreviewParent;

@@ -87,11 +87,11 @@ class CommandButtonTest : public ::testing::Test {
 // The faces' pixels are the unit tests' (ComposeFace); this proves the button paints them
 // and follows the hover.
 TEST_F(CommandButtonTest, PaintsTheComposedGradientInvertedWhileHovered) {
-  EXPECT_EQ(Differences(button_->Window(), ButtonFace::Normal, Gradient::Plain), 0);
+  EXPECT_EQ(Differences(button_->Window(), ButtonFace::Normal, Gradient::kPlain), 0);
   // What WM_PAINT put on the window itself: the rim's corner.
   EXPECT_EQ(GetPixel(win32::WindowDc(button_->Window()).Get(), 1, 1), RGB(0xDC, 0xD6, 0xC2));
   ASSERT_TRUE(PointerOverButton());
-  EXPECT_EQ(Differences(button_->Window(), ButtonFace::HighLight, Gradient::Inverted), 0);
+  EXPECT_EQ(Differences(button_->Window(), ButtonFace::HighLight, Gradient::kInverted), 0);
   HoverTick();  // the pointer stays: the look stays
   EXPECT_EQ(State(), 2);
   PointerAway();
@@ -156,7 +156,7 @@ TEST_F(CommandButtonTest, RealInputClicksOnlyOnAReleaseOverTheButton) {
   ASSERT_TRUE(PumpUntil([&] { return clicks_ > 0; }));
   Pump();
   EXPECT_EQ(clicks_, 1);
-  EXPECT_EQ(Differences(button_->Window(), ButtonFace::HighLightSelect, Gradient::Inverted), 0);
+  EXPECT_EQ(Differences(button_->Window(), ButtonFace::HighLightSelect, Gradient::kInverted), 0);
 
   // Press, move away, release: the capture brings the release back, and it does not click.
   SendMouse(MOUSEEVENTF_LEFTDOWN);

@@ -237,7 +237,7 @@ TEST(SettingsDialogBanner, LightOnlyOnTheLettersAndTheStarAtTheRightEndWithoutLe
   SaverState state;
   win32::SettingsDialog dialog(state);
   dialog.Load();
-  dialog.Show(win32::Form::ShowMode::Modeless);
+  dialog.Show(win32::Form::ShowMode::kModeless);
   const win32::BackingImage& shown = dialog.DisplayImage();
   ASSERT_EQ(shown.Width(), 309);
   ASSERT_EQ(shown.Height(), 25);

@@ -17,7 +17,7 @@ TEST(ButtonProperties, SaveThenLoadRoundTrips) {
                                     .Font = {.name = "Meiryo", .size_points = 12, .weight = 700},
                                     .FirstRun = 0,
                                     .FontColour = 0x80000012u,  // a system colour
-                                    .Visible = BackStyle::Transparent};
+                                    .Visible = BackStyle::kTransparent};
   const struct {
     ButtonProperties saved;
     std::size_t stored_count;  // values that differ from their save defaults
@@ -55,7 +55,7 @@ TEST(ButtonProperties, StoredValuesConvertOrLeaveThePropertyAlone) {
   EXPECT_EQ(p.Font.name, "Keep Font");
   EXPECT_EQ(p.FirstRun, 0);
   EXPECT_EQ(p.FontColour, 0xFFFFFFFFu);
-  EXPECT_EQ(p.Visible, BackStyle::Transparent);
+  EXPECT_EQ(p.Visible, BackStyle::kTransparent);
 
   EXPECT_EQ(ToWholeNumber(true, -1, 1), -1);  // a stored true is -1
   EXPECT_EQ(ToWholeNumber(std::string("1e30"), 0, 255), std::nullopt);

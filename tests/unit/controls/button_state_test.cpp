@@ -14,14 +14,14 @@ const ButtonFont kAmbient{.name = "MS PGothic", .size_points = 9.75, .charset = 
 using Event = ButtonEffects (*)(ButtonMachine&);
 const Event Init = [](ButtonMachine& m) { return m.Initialize(); };
 const Event Over = [](ButtonMachine& m) { return m.PointerMovedOver(); };
-const Event TickOver = [](ButtonMachine& m) { return m.HoverTick(PointerPlace::OverControl); };
-const Event TickAway = [](ButtonMachine& m) { return m.HoverTick(PointerPlace::Away); };
+const Event TickOver = [](ButtonMachine& m) { return m.HoverTick(PointerPlace::kOverControl); };
+const Event TickAway = [](ButtonMachine& m) { return m.HoverTick(PointerPlace::kAway); };
 const Event Focus = [](ButtonMachine& m) { return m.FocusGained(); };
 const Event Blur = [](ButtonMachine& m) { return m.FocusLost(); };
-const Event PressL = [](ButtonMachine& m) { return m.ButtonPressed(MouseButton::Left); };
-const Event PressR = [](ButtonMachine& m) { return m.ButtonPressed(MouseButton::Right); };
-const Event ReleaseL = [](ButtonMachine& m) { return m.ButtonReleased(MouseButton::Left); };
-const Event ReleaseR = [](ButtonMachine& m) { return m.ButtonReleased(MouseButton::Right); };
+const Event PressL = [](ButtonMachine& m) { return m.ButtonPressed(MouseButton::kLeft); };
+const Event PressR = [](ButtonMachine& m) { return m.ButtonPressed(MouseButton::kRight); };
+const Event ReleaseL = [](ButtonMachine& m) { return m.ButtonReleased(MouseButton::kLeft); };
+const Event ReleaseR = [](ButtonMachine& m) { return m.ButtonReleased(MouseButton::kRight); };
 const Event CaptureLost = [](ButtonMachine& m) { return m.CaptureLost(); };
 const Event Enable = [](ButtonMachine& m) { return m.WriteEnabled(true); };
 const Event Disable = [](ButtonMachine& m) { return m.WriteEnabled(false); };
@@ -34,8 +34,8 @@ struct Step {
 };
 
 using F = ButtonFace;
-const auto Plain = [](ButtonFace face) { return FaceDrawing{face, Gradient::Plain}; };
-const auto Inv = [](ButtonFace face) { return FaceDrawing{face, Gradient::Inverted}; };
+const auto Plain = [](ButtonFace face) { return FaceDrawing{face, Gradient::kPlain}; };
+const auto Inv = [](ButtonFace face) { return FaceDrawing{face, Gradient::kInverted}; };
 
 ButtonMachine LoadedMachine() {
   ButtonMachine machine(kAmbient);
@@ -127,8 +127,8 @@ TEST(ButtonMachine, DisabledLoadGreysTheCaptionAndDrawsDisableOnResize) {
   ButtonMachine machine(kAmbient);
   EXPECT_FALSE(machine.ReadProperties(bag).draw);
   const ButtonEffects effects = machine.Resized();
-  EXPECT_EQ(std::pair(effects.draw->picture, effects.caption), std::pair(F::Disable, std::optional(CaptionLook::Greyed)));
-  EXPECT_EQ(machine.WriteEnabled(true).caption, CaptionLook::Enabled);
+  EXPECT_EQ(std::pair(effects.draw->picture, effects.caption), std::pair(F::Disable, std::optional(CaptionLook::kGreyed)));
+  EXPECT_EQ(machine.WriteEnabled(true).caption, CaptionLook::kEnabled);
 }
 
 TEST(ButtonMachine, FirstRunZeroBlackensTheCaptionUntilTheFirstEnabledRead) {

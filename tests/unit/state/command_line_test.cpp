@@ -7,15 +7,15 @@ namespace {
 
 TEST(CommandLine, OnlyTheSecondCharacterDecides) {
   const std::pair<const char*, StartRequest> cases[] = {
-      {"/s", StartRequest::RunHidingCursor},
-      {"-S", StartRequest::RunHidingCursor},
-      {"xsomething else", StartRequest::RunHidingCursor},
-      {"", StartRequest::RunShowingCursor},
-      {"/c:1234", StartRequest::Configure},
-      {"/p 1234", StartRequest::Preview},
-      {"/a 1234", StartRequest::EndSilently},
-      {"s", StartRequest::EndSilently},    // one character: no mode, but the text is not empty
-      {"/ｓ", StartRequest::EndSilently},  // no letter outside ASCII matches
+      {"/s", StartRequest::kRunHidingCursor},
+      {"-S", StartRequest::kRunHidingCursor},
+      {"xsomething else", StartRequest::kRunHidingCursor},
+      {"", StartRequest::kRunShowingCursor},
+      {"/c:1234", StartRequest::kConfigure},
+      {"/p 1234", StartRequest::kPreview},
+      {"/a 1234", StartRequest::kEndSilently},
+      {"s", StartRequest::kEndSilently},    // one character: no mode, but the text is not empty
+      {"/ｓ", StartRequest::kEndSilently},  // no letter outside ASCII matches
   };
   for (const auto& [text, request] : cases) {
     const CommandLine line = DecodeCommandLine(text);
