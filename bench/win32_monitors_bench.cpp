@@ -11,8 +11,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
+#include "common/win32_handles.h"
 #include "renderer/bitmap_reader.h"
 #include "renderer/monitor_layout.h"
 #include "renderer/tunnel_scene.h"
@@ -38,7 +40,8 @@ double MeasureFrames(const std::vector<mirokan::Tunnel>& tunnels, double seconds
   const HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"frames", WS_POPUP | WS_VISIBLE,
                                       box.left, box.top, box.Width(), box.Height(), nullptr,
                                       nullptr, GetModuleHandleW(nullptr), nullptr);
-  const HDC dc = GetDC(window);
+  std::optional<mirokan::win32::WindowDc> window_dc(window);
+  const HDC dc = window_dc->Get();
   const PIXELFORMATDESCRIPTOR format = mirokan::win32::TunnelPixelFormat();
   SetPixelFormat(dc, ChoosePixelFormat(dc, &format), &format);
   const HGLRC context = wglCreateContext(dc);
@@ -74,7 +77,7 @@ double MeasureFrames(const std::vector<mirokan::Tunnel>& tunnels, double seconds
   scene.ReleaseTexture();
   wglMakeCurrent(nullptr, nullptr);
   wglDeleteContext(context);
-  ReleaseDC(window, dc);
+  window_dc.reset();
   DestroyWindow(window);
   return frames / elapsed;
 }

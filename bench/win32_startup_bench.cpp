@@ -121,10 +121,9 @@ class ScreenRow {
   // The tunnel's first frame: most of the row is neither the desktop nor dark (a window
   // that has not drawn yet shows black).
   bool ShowsTunnel() {
-    const HDC screen = GetDC(nullptr);
+    const mirokan::win32::WindowDc screen(nullptr);
     const int y = ScreenHeight() / 2;
-    BitBlt(row_.Dc(), 0, 0, row_.Width(), 1, screen, 0, y, SRCCOPY);
-    ReleaseDC(nullptr, screen);
+    BitBlt(row_.Dc(), 0, 0, row_.Width(), 1, screen.Get(), 0, y, SRCCOPY);
     GdiFlush();
     constexpr int kSamples = 64;
     int changed = 0;
@@ -265,22 +264,22 @@ class GlWindow {
   GlWindow() {
     window_ = CreateWindowExW(0, L"STATIC", L"bench gl", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
-    dc_ = GetDC(window_);
+    dc_.emplace(window_);
     const PIXELFORMATDESCRIPTOR format = mirokan::win32::TunnelPixelFormat();
-    SetPixelFormat(dc_, ChoosePixelFormat(dc_, &format), &format);
-    context_ = wglCreateContext(dc_);
-    wglMakeCurrent(dc_, context_);
+    SetPixelFormat(dc_->Get(), ChoosePixelFormat(dc_->Get(), &format), &format);
+    context_ = wglCreateContext(dc_->Get());
+    wglMakeCurrent(dc_->Get(), context_);
   }
   ~GlWindow() {
     wglMakeCurrent(nullptr, nullptr);
     if (context_) wglDeleteContext(context_);
-    ReleaseDC(window_, dc_);
+    dc_.reset();
     DestroyWindow(window_);
   }
 
  private:
   HWND window_ = nullptr;
-  HDC dc_ = nullptr;
+  std::optional<mirokan::win32::WindowDc> dc_;
   HGLRC context_ = nullptr;
 };
 
@@ -307,7 +306,8 @@ std::vector<Step> RunSteps(const std::wstring& folder, int runs, const std::wstr
   GlWindow gl;
 
   for (int run = 0; run < runs; ++run) {
-    const HDC screen = GetDC(nullptr);
+    const mirokan::win32::WindowDc screen_dc(nullptr);
+    const HDC screen = screen_dc.Get();
     // The session's way: a fresh screen-sized image, then the desktop copied into it.
     BackingImage image;
     steps[0].step.push_back(Time([&] {
@@ -319,7 +319,6 @@ std::vector<Step> RunSteps(const std::wstring& folder, int runs, const std::wstr
       BitBlt(ready.Dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
       GdiFlush();
     }));
-    ReleaseDC(nullptr, screen);
 
     DeleteFileW(snapshot.c_str());
     steps[1].step.push_back(Time([&] { image.SaveAsBitmap(snapshot); }));

@@ -7,6 +7,9 @@
 #include <atomic>
 #include <cstring>
 
+#include "common/win32_gdi.h"
+#include "common/win32_trace.h"
+
 namespace mirokan::win32 {
 namespace {
 
@@ -70,18 +73,11 @@ bool DesktopPictureHolder::Take(std::uint32_t input_tick, const std::wstring& de
   // the next stretch of idleness rather than write under the reader.
   if (!section || GetLastError() == ERROR_ALREADY_EXISTS) return false;
 
-  BITMAPINFO info{};
-  info.bmiHeader = {.biSize = sizeof(info.bmiHeader),
-                    .biWidth = screen.Width(),
-                    .biHeight = screen.Height(),
-                    .biPlanes = 1,
-                    .biBitCount = 24,
-                    .biCompression = BI_RGB};
   void* bits = nullptr;
-  UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-  UniqueBitmap image(dc ? CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, section.Get(),
-                                           kDesktopPictureBitsOffset)
-                        : nullptr);
+  UniqueMemoryDc dc(Traced(CreateCompatibleDC(nullptr), L"CreateCompatibleDC"));
+  UniqueBitmap image = dc ? MakeDibSection(screen.Width(), screen.Height(), 24, RowOrder::kBottomUp,
+                                           &bits, section.Get(), kDesktopPictureBitsOffset)
+                          : UniqueBitmap();
   if (!image) return false;
   {
     SelectGuard select(dc.Get(), image.Get());

@@ -13,6 +13,9 @@ void TraceFailure(const wchar_t* call);
 // "Mirokan: an exception stopped in <where>", for a handler whose exception must not go on.
 void TraceStop(const wchar_t* where);
 
+// FAILED(result), traced when so: "Mirokan: <call> failed (0x8XXXXXXX)".
+bool FailedCall(HRESULT result, const wchar_t* call);
+
 // The call's result, traced when it is null, zero or false.
 template <typename Result>
 Result Traced(Result result, const wchar_t* call) {

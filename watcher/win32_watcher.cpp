@@ -14,6 +14,7 @@
 #include "common/win32_handles.h"
 #include "common/win32_screen_saver.h"
 #include "common/win32_text.h"
+#include "common/win32_trace.h"
 #include "saver/state/settings.h"
 #include "saver/state/win32_profile_store.h"
 #include "watcher/watch_schedule.h"
@@ -86,8 +87,9 @@ bool StartWatcher() {
   std::wstring command_line = L"\"" + path + L"\"";
   STARTUPINFOW startup{.cb = sizeof(startup)};
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      ProgramFolder().c_str(), &startup, &info)) {
+  if (!Traced(CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             ProgramFolder().c_str(), &startup, &info),
+              L"CreateProcessW")) {
     return false;
   }
   CloseHandle(info.hThread);

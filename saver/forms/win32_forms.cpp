@@ -6,6 +6,7 @@
 
 #include "common/win32_desktop_picture.h"
 #include "common/win32_file.h"
+#include "common/win32_gdi.h"
 #include "common/win32_handler_scope.h"
 #include "common/win32_memory.h"
 #include "common/win32_trace.h"
@@ -33,7 +34,7 @@ BackingImage::~BackingImage() {
 bool BackingImage::Resize(int width, int height) {
   if (width == width_ && height == height_ && dc_) return true;
   if (!dc_) {
-    dc_.Reset(CreateCompatibleDC(nullptr));
+    dc_.Reset(Traced(CreateCompatibleDC(nullptr), L"CreateCompatibleDC"));
     if (!dc_) return false;
   }
   if (original_bitmap_) {
@@ -45,16 +46,9 @@ bool BackingImage::Resize(int width, int height) {
   width_ = height_ = 0;
   if (width <= 0 || height <= 0) return true;
 
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
   // Bottom-up rows are the bitmap file's own order: the snapshot goes out without a copy.
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  bitmap_.Reset(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  bitmap_ = MakeDibSection(width, height, 24, RowOrder::kBottomUp, &bits);
   if (!bitmap_) return false;
   original_bitmap_ = SelectObject(dc_.Get(), bitmap_.Get());
   bits_ = static_cast<std::uint8_t*>(bits);
@@ -84,10 +78,11 @@ bool BackingImage::SaveAsBitmap(const std::wstring& path) const {
   const std::optional<BitmapHeader> header = BitmapHeader24(width_, height_);
   if (!header) return false;
   // A picture of the user's desktop: for the user's eyes alone.
-  return WriteWholeFile(path,
-                        {std::span<const std::uint8_t>(*header),
-                         std::span<const std::uint8_t>(bits_, Stride() * height_)},
-                        FileReaders::kUserOnly);
+  return Traced(WriteWholeFile(path,
+                               {std::span<const std::uint8_t>(*header),
+                                std::span<const std::uint8_t>(bits_, Stride() * height_)},
+                               FileReaders::kUserOnly),
+                L"WriteWholeFile");
 }
 
 // ---- Timers ---------------------------------------------------------------------------
@@ -158,10 +153,9 @@ void Form::Load() {
   RECT frame{0, 0, options_.client_width, options_.client_height};
   AdjustWindowRectEx(&frame, style, FALSE, ex_style);
   // The window procedure sets window_ as the window is made.
-  if (!Traced(CreateWindowExW(ex_style, kFormClass, options_.caption.c_str(), style,
-                              CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                              frame.bottom - frame.top, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), this),
+  if (!Traced(CreateWindowExW(ex_style, kFormClass, options_.caption.c_str(), style, CW_USEDEFAULT,
+                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), this),
               L"CreateWindowExW")) {
     window_ = nullptr;
     return;

@@ -15,6 +15,7 @@
 #include "common/win32_handles.h"
 #include "common/win32_memory.h"
 #include "common/win32_screen_saver.h"
+#include "common/win32_trace.h"
 #include "saver/forms/win32_application.h"
 #include "saver/state/win32_profile_store.h"
 #include "saver/host/win32_startup.h"
@@ -208,8 +209,9 @@ void SessionForm::StartRenderer(const std::wstring& snapshot) {
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION info{};
   const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
-  if (CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     folder.c_str(), &startup, &info)) {
+  if (Traced(CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            folder.c_str(), &startup, &info),
+             L"CreateProcessW")) {
     // The renderer runs on its own; the session only watches for its end.
     const UniqueKernelHandle thread(info.hThread);
     renderer_.Reset(info.hProcess);

@@ -15,6 +15,7 @@
 
 #include "common/win32_screen_saver.h"
 #include "common/win32_system_library.h"
+#include "common/win32_trace.h"
 #include "saver/host/wallpaper_layout.h"
 
 namespace mirokan::win32 {
@@ -89,8 +90,9 @@ std::wstring TakeText(const Com& com, LPWSTR text) {
 
 bool FromDesktopWallpaperObject(const Com& com, Wallpapers& out) {
   void* object = nullptr;
-  if (FAILED(com.create(kDesktopWallpaperClass, nullptr, CLSCTX_ALL, kDesktopWallpaperInterface,
-                        &object))) {
+  if (FailedCall(com.create(kDesktopWallpaperClass, nullptr, CLSCTX_ALL, kDesktopWallpaperInterface,
+                            &object),
+                 L"CoCreateInstance(DesktopWallpaper)")) {
     return false;
   }
   ComPtr<DesktopWallpaperObject> wallpaper(static_cast<DesktopWallpaperObject*>(object));
@@ -165,31 +167,36 @@ class Picture {
     ComPtr<IWICBitmapScaler> scaler;
     if (width != width_ || height != height_) {
       IWICBitmapScaler* made = nullptr;
-      if (FAILED(factory_.CreateBitmapScaler(&made))) return false;
+      if (FailedCall(factory_.CreateBitmapScaler(&made), L"CreateBitmapScaler")) return false;
       scaler.reset(made);
-      if (FAILED(scaler->Initialize(source, width, height, WICBitmapInterpolationModeFant))) {
+      if (FailedCall(scaler->Initialize(source, width, height, WICBitmapInterpolationModeFant),
+                     L"IWICBitmapScaler::Initialize")) {
         return false;
       }
       source = scaler.get();
     }
     pixels.resize(static_cast<std::size_t>(part.Width) * part.Height * 4);
-    return SUCCEEDED(source->CopyPixels(&part, static_cast<UINT>(part.Width) * 4,
-                                        static_cast<UINT>(pixels.size()), pixels.data()));
+    return !FailedCall(source->CopyPixels(&part, static_cast<UINT>(part.Width) * 4,
+                                          static_cast<UINT>(pixels.size()), pixels.data()),
+                       L"IWICBitmapSource::CopyPixels");
   }
 
  private:
   bool Open(const std::wstring& file) {
     IWICBitmapDecoder* decoder = nullptr;
-    if (FAILED(factory_.CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, &decoder))) {
+    if (FailedCall(factory_.CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ,
+                                                      WICDecodeMetadataCacheOnDemand, &decoder),
+                   L"CreateDecoderFromFilename")) {
       return false;
     }
     ComPtr<IWICBitmapDecoder> owned_decoder(decoder);
     IWICBitmapFrameDecode* frame = nullptr;
-    if (FAILED(decoder->GetFrame(0, &frame))) return false;
+    if (FailedCall(decoder->GetFrame(0, &frame), L"IWICBitmapDecoder::GetFrame")) return false;
     ComPtr<IWICBitmapFrameDecode> owned_frame(frame);
     IWICFormatConverter* converter = nullptr;
-    if (FAILED(factory_.CreateFormatConverter(&converter))) return false;
+    if (FailedCall(factory_.CreateFormatConverter(&converter), L"CreateFormatConverter")) {
+      return false;
+    }
     ComPtr<IWICFormatConverter> owned_converter(converter);
     if (FAILED(converter->Initialize(frame, kPixelFormat32bppBgr, WICBitmapDitherTypeNone, nullptr,
                                      0, WICBitmapPaletteTypeCustom)) ||
