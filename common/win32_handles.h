@@ -92,9 +92,7 @@ struct IconTraits {
   static HICON Invalid() { return nullptr; }
   static void Close(HICON h) { DestroyIcon(h); }
 };
-struct CursorTraits {
-  static constexpr bool kCounted = false;
-  static HCURSOR Invalid() { return nullptr; }
+struct CursorTraits : IconTraits {
   static void Close(HCURSOR h) { DestroyCursor(h); }
 };
 
