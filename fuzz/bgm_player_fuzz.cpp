@@ -71,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   settings.BGMFile = std::string(file);
   ScriptedMediaService media(rest);
   mirokan::FakeSoundPlayer sound;
-  std::int32_t last_api_result = 0;
-  BgmPlayer player(media, sound, last_api_result, settings);
+  std::int32_t LastApiResult = 0;
+  BgmPlayer player(media, sound, LastApiResult, settings);
   (void)mirokan::MusicFileKindOf(file);
 
   // One letter each: open, watch and stop the CD; play, repeat and stop the MP3; the WAV;
@@ -87,9 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (operation == 's') {
       const std::string status = player.MciStatus("status cdaudio mode");
-      Check(last_api_result == media.last_command_code);
-      Check(status == (last_api_result == 0 ? player.MciReply()
-                                            : "Error:" + mirokan::DecimalText(last_api_result)));
+      Check(LastApiResult == media.last_command_code);
+      Check(status == (LastApiResult == 0 ? player.MciReply()
+                                          : "Error:" + mirokan::DecimalText(LastApiResult)));
     }
     Check(player.MciReply().size() <= BgmPlayer::kReplyCapacity);
   }

@@ -33,9 +33,10 @@ void ButtonMachine::Merge(ButtonEffects& into, const ButtonEffects& from) const 
 FaceDrawing ButtonMachine::DrawFace(ButtonFace picture) {
   // Under the pointer without the focus the face turns upside down; with the focus (state 4)
   // it keeps whatever the last drawing had.
-  if (button_state_ == kNormal || button_state_ == kSelected) gradient_inverted_ = false;
-  if (button_state_ == kHighLight) gradient_inverted_ = true;
-  return {picture, gradient_inverted_ ? Gradient::kInverted : Gradient::kPlain};
+  if (vars_.ButtonState == kNormal || vars_.ButtonState == kSelected)
+    vars_.GradientInverted = false;
+  if (vars_.ButtonState == kHighLight) vars_.GradientInverted = true;
+  return {picture, vars_.GradientInverted ? Gradient::kInverted : Gradient::kPlain};
 }
 
 ButtonEffects ButtonMachine::ReadProperties(const PropertyBag& bag) {
@@ -51,19 +52,19 @@ ButtonEffects ButtonMachine::WriteProperties(PropertyBag& bag) {
 }
 
 ButtonEffects ButtonMachine::Initialize() {
-  button_state_ = kNormal;
+  vars_.ButtonState = kNormal;
   return {.start_hover_timer = true};
 }
 
 ButtonEffects ButtonMachine::PointerMovedOver() {
   ButtonEffects effects;
   if (!properties_.Enabled) return effects;
-  if (button_state_ == kNormal) {
-    button_state_ = kHighLight;
+  if (vars_.ButtonState == kNormal) {
+    vars_.ButtonState = kHighLight;
     effects.draw = DrawFace(ButtonFace::HighLight);
   }
-  if (button_state_ == kSelected && !mouse_held_) {
-    button_state_ = kHighLightSelect;
+  if (vars_.ButtonState == kSelected && !vars_.MouseHeld) {
+    vars_.ButtonState = kHighLightSelect;
     effects.draw = DrawFace(ButtonFace::HighLightSelect);
   }
   return effects;
@@ -72,16 +73,16 @@ ButtonEffects ButtonMachine::PointerMovedOver() {
 ButtonEffects ButtonMachine::ButtonPressed(MouseButton button) {
   ButtonEffects effects;
   if (!properties_.Enabled || button != MouseButton::kLeft) return effects;
-  mouse_held_ = true;
+  vars_.MouseHeld = true;
   effects.draw = DrawFace(ButtonFace::Pressed);
   return effects;
 }
 
 ButtonEffects ButtonMachine::LetGoOfLeft() {
   ButtonEffects effects;
-  mouse_held_ = false;
-  if (button_state_ == kHighLight) effects.draw = DrawFace(ButtonFace::Normal);
-  if (button_state_ == kHighLightSelect) effects.draw = DrawFace(ButtonFace::HighLightSelect);
+  vars_.MouseHeld = false;
+  if (vars_.ButtonState == kHighLight) effects.draw = DrawFace(ButtonFace::Normal);
+  if (vars_.ButtonState == kHighLightSelect) effects.draw = DrawFace(ButtonFace::HighLightSelect);
   return effects;
 }
 
@@ -90,24 +91,24 @@ ButtonEffects ButtonMachine::ButtonReleased(MouseButton button) {
   if (!properties_.Enabled) return effects;
   if (button == MouseButton::kLeft) effects = LetGoOfLeft();
   // Any button clicks, unless the pointer was seen leaving (state Selected) since the press.
-  effects.click = button_state_ != kSelected && properties_.Enabled;
+  effects.click = vars_.ButtonState != kSelected && properties_.Enabled;
   return effects;
 }
 
 ButtonEffects ButtonMachine::CaptureLost() {
-  if (!properties_.Enabled || !mouse_held_) return {};
+  if (!properties_.Enabled || !vars_.MouseHeld) return {};
   return LetGoOfLeft();
 }
 
 ButtonEffects ButtonMachine::FocusGained() {
   ButtonEffects effects;
   if (!properties_.Enabled) return effects;
-  if (button_state_ == kHighLight) {
+  if (vars_.ButtonState == kHighLight) {
     // The focus comes with a press while the pointer is over the button.
-    button_state_ = kHighLightSelect;
+    vars_.ButtonState = kHighLightSelect;
     effects.draw = DrawFace(ButtonFace::Pressed);
   } else {
-    button_state_ = kSelected;
+    vars_.ButtonState = kSelected;
     effects.draw = DrawFace(ButtonFace::Selected);
   }
   return effects;
@@ -115,8 +116,8 @@ ButtonEffects ButtonMachine::FocusGained() {
 
 ButtonEffects ButtonMachine::FocusLost() {
   ButtonEffects effects;
-  if (!properties_.Enabled || button_state_ == kNormal) return effects;
-  button_state_ = kNormal;
+  if (!properties_.Enabled || vars_.ButtonState == kNormal) return effects;
+  vars_.ButtonState = kNormal;
   effects.draw = DrawFace(ButtonFace::Normal);
   return effects;
 }
@@ -124,11 +125,11 @@ ButtonEffects ButtonMachine::FocusLost() {
 ButtonEffects ButtonMachine::HoverTick(PointerPlace pointer) {
   ButtonEffects effects;
   if (pointer == PointerPlace::kOverControl || !properties_.Enabled) return effects;
-  if (button_state_ == kHighLight) {
-    button_state_ = kNormal;
+  if (vars_.ButtonState == kHighLight) {
+    vars_.ButtonState = kNormal;
     effects.draw = DrawFace(ButtonFace::Normal);
-  } else if (button_state_ == kHighLightSelect) {
-    button_state_ = kSelected;
+  } else if (vars_.ButtonState == kHighLightSelect) {
+    vars_.ButtonState = kSelected;
     effects.draw = DrawFace(ButtonFace::Selected);
   }
   return effects;

@@ -86,9 +86,9 @@ class ButtonMachine {
   ButtonEffects ShowEnabledLook();
   ButtonEffects RefreshLook();
 
-  std::uint8_t ButtonState() const { return button_state_; }
-  bool MouseHeld() const { return mouse_held_; }
-  bool GradientInverted() const { return gradient_inverted_; }
+  std::uint8_t ButtonState() const { return vars_.ButtonState; }
+  bool MouseHeld() const { return vars_.MouseHeld; }
+  bool GradientInverted() const { return vars_.GradientInverted; }
   CaptionLook Look() const { return caption_look_; }
   const ButtonProperties& Properties() const { return properties_; }
 
@@ -99,9 +99,12 @@ class ButtonMachine {
 
   ButtonFont ambient_font_;
   ButtonProperties properties_;
-  std::uint8_t button_state_ = 0;
-  bool mouse_held_ = false;
-  bool gradient_inverted_ = false;
+  // The button's own variables, by their design names.
+  struct {
+    std::uint8_t ButtonState = 0;
+    bool MouseHeld = false;
+    bool GradientInverted = false;
+  } vars_;
   CaptionLook caption_look_ = CaptionLook::kEnabled;
 };
 

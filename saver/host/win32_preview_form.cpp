@@ -28,8 +28,8 @@ PreviewForm::PreviewForm()
       // A DIB section keeps the picture's exact colours on a screen of any depth.
       still_(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), kPreviewStill, IMAGE_BITMAP,
                                              0, 0, LR_CREATEDIBSECTION))),
-      img_prev_(RECT{0, 0, kStillWidth, kStillHeight}, still_.Get()) {
-  AddWindowless(img_prev_);
+      Img_Prev(RECT{0, 0, kStillWidth, kStillHeight}, still_.Get()) {
+  AddWindowless(Img_Prev);
 }
 
 void PreviewForm::ShowIn(HWND parent) {
@@ -55,7 +55,7 @@ void PreviewForm::ShowIn(HWND parent) {
 }
 
 void PreviewForm::PlaceImage(RECT bounds) {
-  img_prev_.Move(bounds);
+  Img_Prev.Move(bounds);
   // The picture is never scaled: black shows beyond it, and a smaller area cuts it off.
   Image().Resize(ClientWidth(), ClientHeight());
   Image().Fill(RGB(0, 0, 0));

@@ -24,14 +24,14 @@ class PreviewForm final : public Form {
   // Places Img_Prev (pixels) and redraws the form's persistent image, at the form's size,
   // with it.
   void PlaceImage(RECT bounds);
-  const ImageControl& Img_Prev() const { return img_prev_; }
+  const ImageControl& StillImage() const { return Img_Prev; }
 
  private:
   PreviewForm();
   void Form_Unload() override;
 
   UniqueBitmap still_;
-  ImageControl img_prev_;
+  ImageControl Img_Prev;
 };
 
 }  // namespace mirokan::win32

@@ -114,13 +114,13 @@ void SessionForm::PaintDesktop(const ScreenRect& screen) {
 // The player and what it plays through, shared with every call posted to the music thread.
 struct SessionForm::Music {
   explicit Music(MusicSettings settings)
-      : file(settings.BGMFile), player(media, sound, last_api_result, std::move(settings)) {}
+      : file(settings.BGMFile), player(media, sound, LastApiResult, std::move(settings)) {}
   std::string file;
   MciMediaService media;
   WinmmSoundPlayer sound;
-  std::int32_t last_api_result = 0;
+  std::int32_t LastApiResult = 0;
   BgmPlayer player;
-  std::atomic<bool> cd_watching{true};
+  std::atomic<bool> CDWatching{true};
   bool file_given_up = false;  // the music thread's alone
 };
 
@@ -172,14 +172,14 @@ void SessionForm::Timer1_Timer() {
 // tick, before anything more is sent.
 void SessionForm::Timer2_Timer() {
   if (!music_) return;
-  if (!music_->cd_watching) {
+  if (!music_->CDWatching) {
     Timer2.SetEnabled(false);
     return;
   }
   if (music_thread_.Busy()) return;
   PostMusic([](Music& music) {
     music.player.WatchCD();
-    music.cd_watching = music.player.CDWatching();
+    music.CDWatching = music.player.CDWatching();
   });
 }
 
@@ -228,7 +228,7 @@ void SessionForm::Form_QueryUnload() {
   if (Timer2.Enabled()) {
     Timer2.SetEnabled(false);
     PostMusic([](Music& music) {
-      if (music.cd_watching) music.player.StopCD();
+      if (music.CDWatching) music.player.StopCD();
     });
   }
   Timer1.SetEnabled(false);

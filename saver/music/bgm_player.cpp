@@ -53,16 +53,13 @@ MusicFileKind MusicFileKindOf(std::string_view path) {
   return MusicFileKind::kOther;
 }
 
-BgmPlayer::BgmPlayer(MediaService& media, SoundPlayer& sound, std::int32_t& last_api_result,
+BgmPlayer::BgmPlayer(MediaService& media, SoundPlayer& sound, std::int32_t& LastApiResult,
                      MusicSettings settings)
-    : media_(media),
-      sound_(sound),
-      last_api_result_(last_api_result),
-      settings_(std::move(settings)) {}
+    : media_(media), sound_(sound), LastApiResult(LastApiResult), settings_(std::move(settings)) {}
 
 std::int32_t BgmPlayer::SendAndRecord(std::string_view command) {
-  last_api_result_ = media_.SendCommand(command, {});
-  return last_api_result_;
+  LastApiResult = media_.SendCommand(command, {});
+  return LastApiResult;
 }
 
 void BgmPlayer::OpenCD() {
@@ -72,7 +69,7 @@ void BgmPlayer::OpenCD() {
 }
 
 void BgmPlayer::WatchCD() {
-  cd_watching_ = CheckCD();
+  vars_.CDWatching = CheckCD();
 }
 
 bool BgmPlayer::CheckCD() {
@@ -81,7 +78,7 @@ bool BgmPlayer::CheckCD() {
   const std::string count = MciStatus("status cdaudio number of tracks");
   if (MarksFailure(count)) return false;
 
-  last_api_result_ = media_.SendCommand("status cdaudio mode", cd_mode_buffer_);
+  LastApiResult = media_.SendCommand("status cdaudio mode", cd_mode_buffer_);
   const bool stopped = FirstSeven(cd_mode_buffer_) == "stopped";
 
   if (settings_.BGMRepeat != 0) {
@@ -131,11 +128,11 @@ void BgmPlayer::StopMP3() {
 
 void BgmPlayer::PlayWAV() {
   if (sound_.OutputDeviceCount() <= 0) return;
-  last_api_result_ = sound_.PlayLooping(settings_.BGMFile);
+  LastApiResult = sound_.PlayLooping(settings_.BGMFile);
 }
 
 void BgmPlayer::StopWAV() {
-  last_api_result_ = sound_.Stop();
+  LastApiResult = sound_.Stop();
 }
 
 std::int32_t BgmPlayer::MciSend(std::string_view command, std::string& reply) {
@@ -144,7 +141,7 @@ std::int32_t BgmPlayer::MciSend(std::string_view command, std::string& reply) {
     return -1;
   }
   const std::int32_t code = media_.SendCommand(command, reply_buffer_);
-  last_api_result_ = code;
+  LastApiResult = code;
   if (code != 0) {
     if (media_.GetErrorText(code, error_buffer_)) {
       reply = TextUpToNul(error_buffer_);
@@ -158,10 +155,10 @@ std::int32_t BgmPlayer::MciSend(std::string_view command, std::string& reply) {
 }
 
 std::string BgmPlayer::MciStatus(std::string_view command) {
-  const std::int32_t code = MciSend(command, mci_reply_);
-  last_api_result_ = code;
+  const std::int32_t code = MciSend(command, vars_.MciReply);
+  LastApiResult = code;
   if (code != 0) return "Error:" + DecimalText(code);
-  return mci_reply_;
+  return vars_.MciReply;
 }
 
 std::int32_t BgmPlayer::MciPlay(std::string_view device, std::string_view from,
@@ -176,7 +173,7 @@ std::int32_t BgmPlayer::MciPlay(std::string_view device, std::string_view from,
     command += " to ";
     command += to;
   }
-  return MciSend(command, mci_reply_);
+  return MciSend(command, vars_.MciReply);
 }
 
 }  // namespace mirokan

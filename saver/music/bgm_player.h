@@ -33,9 +33,9 @@ class BgmPlayer {
   static constexpr std::size_t kCdModeCapacity = 255;
   static constexpr std::size_t kMp3ModeCapacity = 30;
 
-  // `last_api_result` is the program-wide result of the last platform call; the player
+  // `LastApiResult` is the program-wide result of the last platform call; the player
   // stores into it and must not outlive it, nor the two services.
-  BgmPlayer(MediaService& media, SoundPlayer& sound, std::int32_t& last_api_result,
+  BgmPlayer(MediaService& media, SoundPlayer& sound, std::int32_t& LastApiResult,
             MusicSettings settings);
 
   void OpenCD();
@@ -54,8 +54,8 @@ class BgmPlayer {
   std::string MciStatus(std::string_view command);
   std::int32_t MciPlay(std::string_view device, std::string_view from, std::string_view to);
 
-  bool CDWatching() const { return cd_watching_; }
-  const std::string& MciReply() const { return mci_reply_; }
+  bool CDWatching() const { return vars_.CDWatching; }
+  const std::string& MciReply() const { return vars_.MciReply; }
 
  private:
   // Sends a command without a reply buffer and keeps its result in the shared value.
@@ -64,11 +64,14 @@ class BgmPlayer {
 
   MediaService& media_;
   SoundPlayer& sound_;
-  std::int32_t& last_api_result_;
+  std::int32_t& LastApiResult;
   const MusicSettings settings_;
 
-  bool cd_watching_ = false;
-  std::string mci_reply_;
+  // The module's own variables, by their design names.
+  struct {
+    bool CDWatching = false;
+    std::string MciReply;
+  } vars_;
   // Never cleared between calls: a short reply leaves the tail of an older, longer one
   // behind its NUL, which is why the mode checks compare seven characters, NUL included.
   std::array<char, kReplyCapacity> reply_buffer_{};

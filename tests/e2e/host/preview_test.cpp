@@ -64,7 +64,7 @@ TEST(Preview, ShowsTheStillUnscaledFromTheTopLeftAndRepaintsIt) {
     preview.ShowIn(host.Get());
     ASSERT_TRUE(preview.Loaded());
     EXPECT_EQ(GetParent(preview.Handle()), host.Get());
-    const RECT& bounds = preview.Img_Prev().Bounds();
+    const RECT& bounds = preview.StillImage().Bounds();
     EXPECT_EQ(bounds.right - bounds.left, area.cx);
     EXPECT_EQ(bounds.bottom - bounds.top, area.cy);
 

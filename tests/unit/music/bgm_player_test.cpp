@@ -21,7 +21,7 @@ constexpr std::int32_t kNotReady = 276;
 class BgmPlayerTest : public ::testing::Test {
  protected:
   BgmPlayer Player(std::int16_t repeat, std::string file = {}) {
-    return BgmPlayer(media, sound, last_api_result, {repeat, std::move(file)});
+    return BgmPlayer(media, sound, LastApiResult, {repeat, std::move(file)});
   }
   void Reply(const std::string& command, std::string reply, std::int32_t code = 0) {
     media.answers[command] = {code, std::move(reply)};
@@ -35,7 +35,7 @@ class BgmPlayerTest : public ::testing::Test {
 
   FakeMediaService media;
   FakeSoundPlayer sound;
-  std::int32_t last_api_result = kUntouched;
+  std::int32_t LastApiResult = kUntouched;
 };
 
 TEST_F(BgmPlayerTest, WithoutADiscOneFailedQueryEndsTheWatch) {
@@ -47,7 +47,7 @@ TEST_F(BgmPlayerTest, WithoutADiscOneFailedQueryEndsTheWatch) {
   player.WatchCD();
   EXPECT_EQ(media.TakeAsked(), Commands{"status cdaudio current track"});
   EXPECT_FALSE(player.CDWatching());
-  EXPECT_EQ(last_api_result, kNotReady);
+  EXPECT_EQ(LastApiResult, kNotReady);
   EXPECT_EQ(player.MciReply(), "The device is not ready.");
   EXPECT_EQ(player.MciStatus("status cdaudio current track"), "Error:276");
   player.StopCD();
@@ -66,8 +66,8 @@ TEST_F(BgmPlayerTest, WatchStartsTheMusicAgainWhenItIsOver) {
       {0, "1", "8", "playing", {}, true, 0},
       {0, "3", "8", "stopped", {"play cdaudio"}, true, 0},
       {5, "5", "8", "playing", {}, true, 0},
-      {5, "6", "8", "playing", {"play cdaudio from 05:00:00:00"}, true, 0},  // next track
-      {5, "5", "8", "stopped", {"play cdaudio from 05:00:00:00"}, true, 0},  // disc ended
+      {5, "6", "8", "playing", {"play cdaudio from 05:00:00:00"}, true, 0},           // next track
+      {5, "5", "8", "stopped", {"play cdaudio from 05:00:00:00"}, true, 0},           // disc ended
       {-1, "1", "8", "stopped", {"play cdaudio from Error:270"}, true, kBadInteger},  // silently
       // Replies that are no number: the track is read even though the disc has stopped, but
       // never without a repeat track; an error word in any case ends the watch.
@@ -87,7 +87,7 @@ TEST_F(BgmPlayerTest, WatchStartsTheMusicAgainWhenItIsOver) {
     player.WatchCD();
     EXPECT_EQ(Actions(), c.actions) << c.repeat << ", track " << c.track << ", " << c.mode;
     EXPECT_EQ(player.CDWatching(), c.watching) << c.repeat << ", track " << c.track;
-    EXPECT_EQ(last_api_result, c.result);
+    EXPECT_EQ(LastApiResult, c.result);
   }
 }
 
@@ -127,7 +127,7 @@ TEST_F(BgmPlayerTest, Mp3PathWithBlanksPlaysAndRepeatsFromTheStart) {
   }
   player.StopMP3();
   EXPECT_EQ(Actions(), (Commands{"stop MP3Play", "close MP3Play"}));
-  EXPECT_EQ(last_api_result, kUntouched);  // MP3 results are not kept
+  EXPECT_EQ(LastApiResult, kUntouched);  // MP3 results are not kept
 
   // A file that fails to open is not played, yet still watched every second.
   const std::string missing = "open \"C:\\missing.mp3\" type MPEGVideo Alias MP3Play";
@@ -143,21 +143,22 @@ TEST_F(BgmPlayerTest, Mp3PathWithBlanksPlaysAndRepeatsFromTheStart) {
 TEST_F(BgmPlayerTest, WavLoopsOnlyWithAnOutputDevice) {
   for (const std::int32_t devices : {0, 2}) {
     sound = FakeSoundPlayer(devices);
-    last_api_result = kUntouched;
+    LastApiResult = kUntouched;
     BgmPlayer player = Player(0, "a.wav");
     player.PlayWAV();
     EXPECT_EQ(sound.Playing().value_or("-"), devices > 0 ? "a.wav" : "-") << devices;
-    EXPECT_EQ(last_api_result, devices > 0 ? 1 : kUntouched);
+    EXPECT_EQ(LastApiResult, devices > 0 ? 1 : kUntouched);
     player.StopWAV();
     EXPECT_FALSE(sound.Playing().has_value());
   }
 }
 
 TEST(MusicFileKindOf, FoldsTheLastThreeCharactersToUpperCase) {
-  const std::pair<const char*, MusicFileKind> cases[] = {{"C:\\Music\\a.WaV", MusicFileKind::kWav},
-                                                         {"C:\\音楽\\曲.Mp3", MusicFileKind::kMp3},
-                                                         {"C:\\Music\\wav.txt", MusicFileKind::kOther},
-                                                         {"AV", MusicFileKind::kOther}};
+  const std::pair<const char*, MusicFileKind> cases[] = {
+      {"C:\\Music\\a.WaV", MusicFileKind::kWav},
+      {"C:\\音楽\\曲.Mp3", MusicFileKind::kMp3},
+      {"C:\\Music\\wav.txt", MusicFileKind::kOther},
+      {"AV", MusicFileKind::kOther}};
   for (const auto& [path, kind] : cases) EXPECT_EQ(MusicFileKindOf(path), kind) << path;
 }
 
