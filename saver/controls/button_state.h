@@ -11,7 +11,8 @@
 
 namespace mirokan {
 
-// The six frame pictures, in the order they sit in the picture strip.
+// The six frame pictures, by the design's own names, in the order they sit in the picture
+// strip.
 enum class ButtonFace : std::uint8_t {
   Normal,
   HighLight,
