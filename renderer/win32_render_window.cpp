@@ -11,11 +11,14 @@
 #include <future>
 #include <optional>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "common/cursor_exit.h"
 #include "common/snapshot_path.h"
 #include "common/win32_handles.h"
+#include "common/win32_trace.h"
+#include "common/win32_window_proc.h"
 #include "renderer/frame_pacing.h"
 #include "renderer/monitor_layout.h"
 #include "renderer/texture_upload.h"
@@ -44,13 +47,19 @@ struct GlContextTraits {
 };
 using UniqueGlContext = UniqueHandle<HGLRC, GlContextTraits>;
 
+struct PowerNotifyTraits {
+  static constexpr bool kCounted = false;
+  static HPOWERNOTIFY Invalid() { return nullptr; }
+  static void Close(HPOWERNOTIFY notification) { UnregisterPowerSettingNotification(notification); }
+};
+using UniquePowerNotify = UniqueHandle<HPOWERNOTIFY, PowerNotifyTraits>;
+
 // A wall texture and the part of the desktop picture it was made from.
 struct PartTexture {
   ScreenRect part;
   GlTexture texture;
 };
 
-// Program-wide state of the renderer: one window for the whole run.
 // What the thread started first has done: the system's OpenGL loaded, and the pixel format
 // the screen's device context chose (0 when it found none).
 struct EarlyGl {
@@ -58,9 +67,16 @@ struct EarlyGl {
   int pixel_format = 0;
 };
 
+}  // namespace
+
+// One window for the whole run.
 struct Renderer {
+  // The window's procedure (WindowProcOf) hands every message of the window here.
+  void Attach(HWND attached) { window = attached; }
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
   HINSTANCE instance = nullptr;
-  HWND window = nullptr;
+  HWND window = nullptr;  // null again once the window is gone, whoever destroyed it
   bool (*load_gl)() = nullptr;
   std::future<EarlyGl> early_gl;  // loaded and chosen while the window is made
   std::optional<WindowDc> dc;
@@ -77,7 +93,7 @@ struct Renderer {
   PerformanceClock clock;
   TunnelFlight flight{clock};
   std::optional<FramePacer> pacer;  // made with the context, once the swap interval is known
-  HPOWERNOTIFY display_notification = nullptr;
+  UniquePowerNotify display_notification;
   // The monitors as they stood when the renderer started, which the saver photographed a
   // moment before.
   std::vector<Monitor> pictured;
@@ -89,10 +105,7 @@ struct Renderer {
   bool laid_out = false;
 };
 
-Renderer& State() {
-  static Renderer renderer;
-  return renderer;
-}
+namespace {
 
 KeyState Key(const Renderer& renderer, int virtual_key) {
   return renderer.KeyDown[static_cast<std::size_t>(virtual_key)] ? KeyState::kPressed
@@ -138,8 +151,9 @@ void LayOutTunnels(Renderer& renderer) {
   }
   renderer.WindowWidth = box.Width();
   renderer.WindowHeight = box.Height();
-  SetWindowPos(renderer.window, HWND_TOPMOST, box.left, box.top, box.Width(), box.Height(),
-               SWP_NOACTIVATE);
+  Traced(SetWindowPos(renderer.window, HWND_TOPMOST, box.left, box.top, box.Width(), box.Height(),
+                      SWP_NOACTIVATE),
+         L"SetWindowPos");
   renderer.laid_out = true;
 }
 
@@ -172,16 +186,17 @@ std::vector<int> RefreshRates() {
   for (const Monitor& monitor : ReadMonitorLayout()) {
     DEVMODEW mode{};
     mode.dmSize = sizeof(mode);
-    if (EnumDisplaySettingsW(monitor.device.empty() ? nullptr : monitor.device.c_str(),
-                             ENUM_CURRENT_SETTINGS, &mode)) {
+    if (Traced(EnumDisplaySettingsW(monitor.device.empty() ? nullptr : monitor.device.c_str(),
+                                    ENUM_CURRENT_SETTINGS, &mode),
+               L"EnumDisplaySettingsW")) {
       rates.push_back(static_cast<int>(mode.dmDisplayFrequency));
     }
   }
   return rates;
 }
 
-bool Fail() {
-  CloseRenderWindow();
+bool Fail(Renderer& renderer) {
+  CloseRenderWindow(renderer);
   return false;
 }
 
@@ -196,10 +211,14 @@ std::future<EarlyGl> StartGlEarly(bool (*load_gl)()) {
     return std::async(std::launch::async, [load_gl] {
       EarlyGl early{.loaded = load_gl()};
       if (!early.loaded) return early;
-      const HDC screen = GetDC(nullptr);
+      // Without the screen's answer the window's own device context chooses.
+      const WindowDc screen(nullptr);
+      if (!screen) {
+        TraceFailure(L"GetDC");
+        return early;
+      }
       const PIXELFORMATDESCRIPTOR format = TunnelPixelFormat();
-      early.pixel_format = screen ? ChoosePixelFormat(screen, &format) : 0;
-      ReleaseDC(nullptr, screen);
+      early.pixel_format = Traced(ChoosePixelFormat(screen.Get(), &format), L"ChoosePixelFormat");
       return early;
     });
   } catch (const std::system_error&) {
@@ -216,19 +235,21 @@ int WindowPixelFormat(std::future<EarlyGl>& early, bool (*load_gl)(), HDC dc,
   if (!got.loaded) return 0;
   const int chosen = got.pixel_format;
   PIXELFORMATDESCRIPTOR described{};
-  if (chosen > 0 && DescribePixelFormat(dc, chosen, sizeof(described), &described) != 0 &&
+  if (chosen > 0 &&
+      Traced(DescribePixelFormat(dc, chosen, sizeof(described), &described),
+             L"DescribePixelFormat") != 0 &&
       (described.dwFlags & format.dwFlags) == format.dwFlags &&
       described.iPixelType == format.iPixelType) {
     return chosen;
   }
-  return ChoosePixelFormat(dc, &format);
+  return Traced(ChoosePixelFormat(dc, &format), L"ChoosePixelFormat");
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(data);
   MONITORINFOEXW info{};
   info.cbSize = sizeof(info);
-  if (GetMonitorInfoW(monitor, &info)) {
+  if (Traced(GetMonitorInfoW(monitor, &info), L"GetMonitorInfoW")) {
     const RECT& r = info.rcMonitor;
     monitors.push_back({{r.left, r.top, r.right, r.bottom},
                         (info.dwFlags & MONITORINFOF_PRIMARY) != 0,
@@ -261,8 +282,7 @@ PIXELFORMATDESCRIPTOR TunnelPixelFormat() {
   return format;
 }
 
-bool OpenRenderWindow(SnapshotRead& snapshot) {
-  Renderer& renderer = State();
+bool OpenRenderWindow(Renderer& renderer, SnapshotRead& snapshot) {
   renderer.instance = GetModuleHandleW(nullptr);
 
   WNDCLASSW window_class{};
@@ -271,7 +291,7 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   window_class.hInstance = renderer.instance;
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.lpszClassName = kClassName;
-  if (RegisterClassW(&window_class) == 0) return false;
+  if (Traced(RegisterClassW(&window_class), L"RegisterClassW") == 0) return false;
 
   // Over each monitor's whole rectangle, not its work area: a window short of the monitor
   // leaves the task bar drawn over it. Which pictures line the tunnels is known once the
@@ -281,14 +301,19 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   renderer.WindowWidth = box.Width();
   renderer.WindowHeight = box.Height();
 
-  renderer.window = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kClassName, kTitle,
-                                    WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.left, box.top,
-                                    renderer.WindowWidth, renderer.WindowHeight, nullptr, nullptr,
-                                    renderer.instance, nullptr);
-  if (!renderer.window) return Fail();
+  // The window's procedure has the renderer from its first message on.
+  renderer.window = Traced(CreateWindowExW(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kClassName, kTitle,
+                                           WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.left,
+                                           box.top, renderer.WindowWidth, renderer.WindowHeight,
+                                           nullptr, nullptr, renderer.instance, &renderer),
+                           L"CreateWindowExW");
+  if (!renderer.window) return Fail(renderer);
 
   renderer.dc.emplace(renderer.window);
-  if (!*renderer.dc) return Fail();
+  if (!*renderer.dc) {
+    TraceFailure(L"GetDC");
+    return Fail(renderer);
+  }
   const HDC dc = renderer.dc->Get();
 
   // Shown while the driver loads: the window's first frame then waits for the driver alone.
@@ -298,22 +323,26 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
 
   const PIXELFORMATDESCRIPTOR format = TunnelPixelFormat();
   const int format_index = WindowPixelFormat(renderer.early_gl, renderer.load_gl, dc, format);
-  if (format_index == 0) return Fail();
-  if (!SetPixelFormat(dc, format_index, &format)) return Fail();
+  if (format_index == 0) return Fail(renderer);
+  if (!Traced(SetPixelFormat(dc, format_index, &format), L"SetPixelFormat")) return Fail(renderer);
 
-  renderer.context.Reset(wglCreateContext(dc));
-  if (!renderer.context) return Fail();
-  if (!wglMakeCurrent(dc, renderer.context.Get())) return Fail();
+  renderer.context.Reset(Traced(wglCreateContext(dc), L"wglCreateContext"));
+  if (!renderer.context) return Fail(renderer);
+  if (!Traced(wglMakeCurrent(dc, renderer.context.Get()), L"wglMakeCurrent")) {
+    return Fail(renderer);
+  }
   renderer.context_current = true;
   const Pacing pacing = PacingAsked();
   renderer.pacer.emplace(renderer.clock, PacingRate(RefreshRates()),
                          RequestSwapInterval(pacing == Pacing::kNone ? 0 : 1), pacing);
   // The current state comes at once, then every change: nothing is drawn while the display
   // is off or dimmed. (Nothing asks the display to stay on.)
-  renderer.display_notification = RegisterPowerSettingNotification(
-      renderer.window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+  renderer.display_notification.Reset(
+      Traced(RegisterPowerSettingNotification(renderer.window, &kConsoleDisplayState,
+                                              DEVICE_NOTIFY_WINDOW_HANDLE),
+             L"RegisterPowerSettingNotification"));
 
-  SetTimer(renderer.window, kTitleTimer, kTitlePeriodMs, nullptr);
+  Traced(SetTimer(renderer.window, kTitleTimer, kTitlePeriodMs, nullptr), L"SetTimer");
   TunnelScene::ResizeScene(renderer.WindowWidth, renderer.WindowHeight);
   // A first clear, left to the driver's own threads while the textures go up, brings the
   // window's buffers into memory before the first frame needs them.
@@ -325,19 +354,18 @@ bool OpenRenderWindow(SnapshotRead& snapshot) {
   return true;
 }
 
-void CloseRenderWindow() {
-  Renderer& renderer = State();
+void CloseRenderWindow(Renderer& renderer) {
   // The textures belong to the context: delete them while the context is still current.
   if (renderer.context_current) {
     renderer.scene.ReleaseTexture();
     renderer.textures.clear();
   }
-  if (renderer.display_notification) {
-    UnregisterPowerSettingNotification(renderer.display_notification);
-    renderer.display_notification = nullptr;
-  }
+  renderer.display_notification.Reset();
   renderer.pacer.reset();
-  wglMakeCurrent(renderer.dc && *renderer.dc ? renderer.dc->Get() : nullptr, nullptr);
+  // Only a context can be current, and without the system's OpenGL there is no wglMakeCurrent.
+  if (renderer.context) {
+    wglMakeCurrent(renderer.dc && *renderer.dc ? renderer.dc->Get() : nullptr, nullptr);
+  }
   renderer.context_current = false;
   renderer.context.Reset();
   renderer.dc.reset();
@@ -351,13 +379,13 @@ void CloseRenderWindow() {
 }
 
 void RunRenderer(bool (*load_gl)()) {
-  State().load_gl = load_gl;
-  State().early_gl = StartGlEarly(load_gl);
+  Renderer renderer;
+  renderer.load_gl = load_gl;
+  renderer.early_gl = StartGlEarly(load_gl);
   // The file its session wrote; by hand, without one, the usual place.
   std::wstring path = SnapshotArgument(GetCommandLineW());
   SnapshotRead snapshot(path.empty() ? SnapshotPath() : std::move(path));
-  if (!OpenRenderWindow(snapshot)) return;
-  Renderer& renderer = State();
+  if (!OpenRenderWindow(renderer, snapshot)) return;
   GetCursorPos(&renderer.StartCursor);
   ShowCursor(FALSE);
   FramePacer& pacer = *renderer.pacer;
@@ -399,18 +427,21 @@ void RunRenderer(bool (*load_gl)()) {
   }
 
   ShowCursor(TRUE);
-  CloseRenderWindow();
+  CloseRenderWindow(renderer);
 }
 
 LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  Renderer& renderer = State();
+  return WindowProcOf<Renderer>(window, message, wparam, lparam);
+}
+
+LRESULT Renderer::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
       return 0;
     case WM_SIZE:
       // Before the context is current (during creation) this changes nothing; the set-up
       // sizes the scene itself afterwards. Each frame sets its tunnels' viewports anew.
-      if (renderer.context_current) TunnelScene::ResizeScene(LOWORD(lparam), HIWORD(lparam));
+      if (context_current) TunnelScene::ResizeScene(LOWORD(lparam), HIWORD(lparam));
       return 0;
     case WM_CLOSE:
       // The loop ends on WM_QUIT and CloseRenderWindow destroys the window.
@@ -418,8 +449,8 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
       return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
-      if (wparam < renderer.KeyDown.size()) renderer.KeyDown[wparam] = message == WM_KEYDOWN;
-      if (message == WM_KEYDOWN && wparam == VK_ESCAPE) renderer.EscapePressed = true;
+      if (wparam < KeyDown.size()) KeyDown[wparam] = message == WM_KEYDOWN;
+      if (message == WM_KEYDOWN && wparam == VK_ESCAPE) EscapePressed = true;
       return 0;
     case WM_TIMER:
       if (wparam == kTitleTimer) SetWindowTextW(window, kTitle);
@@ -427,21 +458,24 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_DISPLAYCHANGE:
       // A monitor came, went or changed (a laptop docked): the tunnels follow the new layout,
       // the frames the fastest refresh now.
-      if (renderer.laid_out) LayOutTunnels(renderer);
-      if (renderer.pacer) renderer.pacer->SetPacingRate(PacingRate(RefreshRates()));
+      if (laid_out) LayOutTunnels(*this);
+      if (pacer) pacer->SetPacingRate(PacingRate(RefreshRates()));
       return DefWindowProcW(window, message, wparam, lparam);
     case WM_POWERBROADCAST:
       if (wparam == PBT_POWERSETTINGCHANGE && lparam != 0) {
         const auto& setting = *reinterpret_cast<const POWERBROADCAST_SETTING*>(lparam);
         if (IsEqualGUID(setting.PowerSetting, kConsoleDisplayState) &&
-            setting.DataLength >= sizeof(DWORD) && renderer.pacer) {
+            setting.DataLength >= sizeof(DWORD) && pacer) {
           DWORD state = 0;
           std::memcpy(&state, setting.Data, sizeof(state));
-          renderer.pacer->SetDisplayPower(DisplayPowerOf(state));
+          pacer->SetDisplayPower(DisplayPowerOf(state));
         }
         return TRUE;
       }
       return DefWindowProcW(window, message, wparam, lparam);
+    case WM_NCDESTROY:
+      // The window's last message: the renderer holds no handle of a window that is gone.
+      return DefWindowProcW(std::exchange(window, nullptr), message, wparam, lparam);
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }

@@ -16,6 +16,10 @@ void RunRenderer(bool (*load_gl)());
 
 class SnapshotRead;
 
+// The window, its context, its scene and the loop's input, for one run. RunRenderer owns it;
+// the window reaches it through its creation parameter (common/win32_window_proc.h).
+struct Renderer;
+
 // The monitors as the system reports them now (their whole rectangles, device names, the
 // primary flagged); without any, the screen at the origin.
 std::vector<Monitor> ReadMonitorLayout();
@@ -25,10 +29,10 @@ PIXELFORMATDESCRIPTOR TunnelPixelFormat();
 
 // Window, pixel format, current context and scene, whose texture comes from `snapshot`; false
 // (with everything released) on failure.
-bool OpenRenderWindow(SnapshotRead& snapshot);
+bool OpenRenderWindow(Renderer& renderer, SnapshotRead& snapshot);
 
-// Releases what OpenRenderWindow made; safe on a half-made window.
-void CloseRenderWindow();
+// Releases what OpenRenderWindow made; safe on a half-made window, and again.
+void CloseRenderWindow(Renderer& renderer);
 
 LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -8,6 +8,7 @@
 #include "renderer/win32_system_gl.h"
 
 #include "common/win32_system_library.h"
+#include "common/win32_trace.h"
 
 #define MIROKAN_OPENGL32_FUNCTIONS(X)                                                              \
   X(glBegin)                                                                                       \
@@ -36,12 +37,14 @@ namespace mirokan::win32 {
 
 bool LoadSystemGl() {
   bool complete = true;
-#define MIROKAN_LOAD(library, name)               \
-  __imp_##name = SystemProcedure(library, #name); \
+  // A missing one ends the renderer silently; the trace names it.
+#define MIROKAN_LOAD(library, name)                                                 \
+  __imp_##name = Traced(SystemProcedure(library, #name), L"GetProcAddress " #name); \
   complete &= __imp_##name != nullptr;
 #define MIROKAN_LOAD_OPENGL32(name) MIROKAN_LOAD(L"opengl32.dll", name)
   MIROKAN_OPENGL32_FUNCTIONS(MIROKAN_LOAD_OPENGL32)
-  glu_perspective = SystemFunction<Perspective>(L"glu32.dll", "gluPerspective");
+  glu_perspective = Traced(SystemFunction<Perspective>(L"glu32.dll", "gluPerspective"),
+                           L"GetProcAddress gluPerspective");
   return complete && glu_perspective;
 }
 
