@@ -1,6 +1,7 @@
-// Leaves a line in the debugger's output (OutputDebugStringW; under Wine, WINEDEBUG=+debugstr
-// prints it) naming a platform call that failed and the thread's last error, where the program
-// goes on without that call by design: a failing end-to-end run can then say which call failed.
+// Leaves a line in the debugger's output (OutputDebugStringW; Wine 8 prints it on its `seh`
+// channel, WINEDEBUG=warn+seh, older Wine on +debugstr) naming a platform call that failed and the
+// thread's last error, where the program goes on without that call by design: a failing end-to-end
+// run can then say which call failed.
 #pragma once
 
 #include <windows.h>
