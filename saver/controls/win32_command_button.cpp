@@ -59,13 +59,13 @@ std::unique_ptr<CommandButton> CommandButton::Create(HWND parent, const RECT& bo
   if (!RegisterButtonClass(&WindowProcOf<CommandButton>)) return nullptr;
   std::unique_ptr<CommandButton> button(new CommandButton(ambient_font));
   button->pending_properties_ = &stored;
-  const HWND window = Traced(
-      CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
-                      bounds.left, bounds.top, bounds.right - bounds.left,
-                      bounds.bottom - bounds.top, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)),
-                      GetModuleHandleW(nullptr), button.get()),
-      L"CreateWindowExW");
+  const HWND window =
+      Traced(CreateWindowExW(0, kClassName, L"",
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, bounds.left,
+                             bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)),
+                             GetModuleHandleW(nullptr), button.get()),
+             L"CreateWindowExW");
   button->pending_properties_ = nullptr;
   if (!window) return nullptr;
   return button;
@@ -388,7 +388,7 @@ void CommandButton::DrawCaption() {
                    font_ ? static_cast<HGDIOBJ>(font_.Get()) : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(back, TRANSPARENT);
   SetTextColor(back, machine_.Look() == CaptionLook::kEnabled ? ToColorRef(properties.FontColour)
-                                                             : GetSysColor(COLOR_GRAYTEXT));
+                                                              : GetSysColor(COLOR_GRAYTEXT));
   // The label is as high as its text and as wide as the control.
   constexpr UINT kFormat = DT_CENTER | DT_NOPREFIX;
   RECT label{0, 0, width_, 0};

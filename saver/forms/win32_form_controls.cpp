@@ -34,8 +34,8 @@ PictureBox::PictureBox(HWND parent, RECT bounds, COLORREF background) : backgrou
 
 void PictureBox::Create(HWND parent, RECT bounds) {
   // A box without its window is only an image; the form carries on without it.
-  static const bool registered = Traced(
-      RegisterWindowClass(kPictureClass, WindowProcOf<PictureBox>), L"RegisterClassExW");
+  static const bool registered =
+      Traced(RegisterWindowClass(kPictureClass, WindowProcOf<PictureBox>), L"RegisterClassExW");
   (void)registered;
   image_.Resize(RectWidth(bounds), RectHeight(bounds));
   image_.Fill(background_);
@@ -122,7 +122,7 @@ void Label::Draw(HDC dc) const {
   // wider face. A bordered box holds a path: there the middle gives way instead, so the
   // file's own name stays in view.
   const UINT layout = border_ == Border::kSingle ? DT_SINGLELINE | DT_VCENTER | DT_PATH_ELLIPSIS
-                                                : DT_SINGLELINE | DT_NOCLIP;
+                                                 : DT_SINGLELINE | DT_NOCLIP;
   const UINT format = (align_ == Align::kCentre ? DT_CENTER : DT_LEFT) | DT_NOPREFIX | layout;
   DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &area, format);
   SetTextColor(dc, colour);

@@ -161,8 +161,7 @@ RECT SettingsDialog::PlaceInPanel(const DesignRect& design) const {
 
 void SettingsDialog::CreateControls() {
   using namespace dialog_layout;
-  label_font_ =
-      MakeFont({.name = kLabelFont, .points = kLabelPoints, .charset = SHIFTJIS_CHARSET});
+  label_font_ = MakeFont({.name = kLabelFont, .points = kLabelPoints, .charset = SHIFTJIS_CHARSET});
   Img_Ra[0] = BitmapOf(ChoiceMark(Choice::kNotChosen, ScaleDesignPixels(12, twips_per_pixel_)));
   Img_Ra[1] = BitmapOf(ChoiceMark(Choice::kChosen, ScaleDesignPixels(12, twips_per_pixel_)));
   // The program's own icon (tools/app_icon), at the sizes of a caption and of Alt+Tab. A
@@ -186,13 +185,13 @@ void SettingsDialog::CreateControls() {
   for (int kind = 0; kind < kKindCount; ++kind) {
     Img_BGM[kind] = std::make_unique<ImageControl>(PlaceInPanel(kMarks[kind]), Img_Ra[0].Get());
     lbl_BGM[kind] = std::make_unique<Label>(PlaceInPanel(kKindCaptions[kind]),
-                                             std::wstring(kKindCaptionTexts[kind]), kWhite, font);
+                                            std::wstring(kKindCaptionTexts[kind]), kWhite, font);
     // Any mouse button chooses the kind, on the mark and on its caption alike.
     Img_BGM[kind]->OnMouseDown = [this, kind](UINT, POINT) { ChooseKind(kind); };
     lbl_BGM[kind]->OnMouseDown = [this, kind](UINT, POINT) { ChooseKind(kind); };
   }
   lbl_Fname = std::make_unique<Label>(PlaceInPanel(kFileName), L"", kWhite, font,
-                                       Label::Align::kLeft, Label::Border::kSingle);
+                                      Label::Align::kLeft, Label::Border::kSingle);
   credit_ = std::make_unique<Label>(Place(kCredit), kCreditLine, kWhite, font);
 
   AddWindowless(*Pic_C);
@@ -428,13 +427,11 @@ void SettingsDialog::ApplyStar(std::int16_t img, std::int32_t X, std::int32_t Y)
 }
 
 void SettingsDialog::ClearBuffer() {
-  BitBlt(picBuffer.Dc(), 0, 0, picBuffer.Width(), picBuffer.Height(), picBlank.Dc(), 0, 0,
-         SRCCOPY);
+  BitBlt(picBuffer.Dc(), 0, 0, picBuffer.Width(), picBuffer.Height(), picBlank.Dc(), 0, 0, SRCCOPY);
 }
 
 void SettingsDialog::Cleartext() {
-  BitBlt(picText.Dc(), 0, 0, picBuffer.Width(), picBuffer.Height(), picBlank.Dc(), 0, 0,
-         SRCCOPY);
+  BitBlt(picText.Dc(), 0, 0, picBuffer.Width(), picBuffer.Height(), picBlank.Dc(), 0, 0, SRCCOPY);
 }
 
 void SettingsDialog::DrawFrame() {

@@ -60,7 +60,8 @@ TEST(FormLayer, WindowlessControlsDrawIntoThePersistentImageAnd) {
   TestForm form;
   form.Load();
   Shape frame(RECT{10, 10, 60, 40}, RGB(255, 255, 255));
-  UniqueFont font = MakeFont({.name = L"MS UI Gothic", .points = 9.75, .charset = SHIFTJIS_CHARSET});
+  UniqueFont font =
+      MakeFont({.name = L"MS UI Gothic", .points = 9.75, .charset = SHIFTJIS_CHARSET});
   Label label(RECT{70, 10, 110, 30}, L"音楽CD", RGB(255, 255, 255), font.Get());
   form.AddWindowless(frame);
   form.AddWindowless(label);

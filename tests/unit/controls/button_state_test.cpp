@@ -111,10 +111,11 @@ TEST(ButtonMachine, VisibleIsZeroOr255) {
   machine.Initialize();
   machine.PointerMovedOver();  // hovered: reading puts the plain frame back
   const auto read = machine.ReadVisible();
-  EXPECT_EQ(std::pair(read.value, read.effects.draw), std::pair(255u, std::optional(Inv(F::Normal))));
+  EXPECT_EQ(std::pair(read.value, read.effects.draw),
+            std::pair(255u, std::optional(Inv(F::Normal))));
   const ButtonEffects hidden = machine.WriteVisible(0);
   EXPECT_EQ(std::pair(hidden.draw.has_value(), hidden.repaint), std::pair(false, true));
-  EXPECT_EQ(machine.ReadVisible().value, 0u);  // the face goes, the caption stays
+  EXPECT_EQ(machine.ReadVisible().value, 0u);                   // the face goes, the caption stays
   EXPECT_EQ(machine.WriteVisible(7).draw->picture, F::Normal);  // any non-zero value is opaque
   EXPECT_EQ(machine.ReadVisible().value, 255u);
   machine.WriteEnabled(false);
@@ -127,7 +128,8 @@ TEST(ButtonMachine, DisabledLoadGreysTheCaptionAndDrawsDisableOnResize) {
   ButtonMachine machine(kAmbient);
   EXPECT_FALSE(machine.ReadProperties(bag).draw);
   const ButtonEffects effects = machine.Resized();
-  EXPECT_EQ(std::pair(effects.draw->picture, effects.caption), std::pair(F::Disable, std::optional(CaptionLook::kGreyed)));
+  EXPECT_EQ(std::pair(effects.draw->picture, effects.caption),
+            std::pair(F::Disable, std::optional(CaptionLook::kGreyed)));
   EXPECT_EQ(machine.WriteEnabled(true).caption, CaptionLook::kEnabled);
 }
 
