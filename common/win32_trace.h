@@ -9,13 +9,13 @@
 namespace mirokan::win32 {
 
 // "Mirokan: <call> failed (error N)". Reads GetLastError before anything else.
-void TraceFailure(const wchar_t* call);
+void TraceFailure(const wchar_t* call) noexcept;
 
 // "Mirokan: an exception stopped in <where>", for a handler whose exception must not go on.
-void TraceStop(const wchar_t* where);
+void TraceStop(const wchar_t* where) noexcept;
 
 // FAILED(result), traced when so: "Mirokan: <call> failed (0x8XXXXXXX)".
-bool FailedCall(HRESULT result, const wchar_t* call);
+bool FailedCall(HRESULT result, const wchar_t* call) noexcept;
 
 // The call's result, traced when it is null, zero or false.
 template <typename Result>
